@@ -1,0 +1,13 @@
+# horalux_add_test(<name> LABEL <unit|net|gui|e2e> SOURCES ... [LIBS ...])
+# One GoogleTest executable whose tests CTest discovers one by one under a label.
+function(horalux_add_test name)
+  cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
+  if(NOT "GTest::gtest_main" IN_LIST T_LIBS AND NOT T_LABEL STREQUAL "gui")
+    target_link_libraries(${name} PRIVATE GTest::gtest_main)
+  endif()
+  gtest_discover_tests(${name}
+    PROPERTIES LABELS ${T_LABEL}
+    DISCOVERY_TIMEOUT 60)
+endfunction()

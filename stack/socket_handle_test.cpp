@@ -1,0 +1,283 @@
+#include "stack/socket_handle.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "net/anti_freeze.h"
+#include "stack/exceptions.h"
+#include "stack/stack_posix.h"
+#include "stack/wsa_codes.h"
+#include "tests/support/loopback.h"
+#include "tests/support/scoped_env.h"
+
+namespace horalux {
+namespace {
+
+using testing::RawListener;
+
+class SocketHandleTest : public ::testing::Test {
+ protected:
+  testing::StackUser user;
+};
+
+TEST_F(SocketHandleTest, NewBindingTakesTheCollectionsDefaultPort) {
+  TIdSocketHandles bindings(nullptr);
+  bindings.DefaultPort = 37;
+  TIdSocketHandle& binding = bindings.AddBinding();
+  EXPECT_EQ(binding.Port, 37);
+  EXPECT_EQ(binding.IP, "");
+  EXPECT_EQ(binding.ClientPortMin, 0);
+  EXPECT_EQ(binding.ClientPortMax, 0);
+  EXPECT_FALSE(binding.HasSocket());
+  EXPECT_EQ(&bindings.BindingAt(0), &binding);
+}
+
+TEST_F(SocketHandleTest, BindToPortZeroShowsThePortTheSystemChose) {
+  TIdSocketHandle handle;
+  handle.OpenHandle();
+  handle.ClientPortMin = 5000;  // one end of the range alone is ignored
+  handle.BindLocal();
+  EXPECT_GT(handle.Port, 0);
+  EXPECT_EQ(handle.IP, "0.0.0.0");
+}
+
+// Three consecutive free loopback ports, found afresh for every run.
+int FreeRunOfThree() {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    const int base = RawListener().Port();
+    if (base > 65000) continue;
+    std::vector<testing::RawFd> probes;
+    bool free = true;
+    for (int port = base; port < base + 3 && free; ++port) {
+      testing::RawFd probe(::socket(AF_INET, SOCK_STREAM, 0));
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_port = htons(static_cast<std::uint16_t>(port));
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      free = ::bind(probe.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    }
+    if (free) return base;
+  }
+  return 0;
+}
+
+testing::RawFd Occupy(int port) {
+  testing::RawFd socket(::socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+  return socket;
+}
+
+TEST_F(SocketHandleTest, PortRangeIsSearchedFromTheTop) {
+  const int base = FreeRunOfThree();
+  ASSERT_NE(base, 0);
+  testing::RawFd taken = Occupy(base + 2);
+  TIdSocketHandle handle;
+  handle.OpenHandle();
+  handle.IP = "127.0.0.1";
+  handle.ClientPortMin = base;
+  handle.ClientPortMax = base + 2;
+  handle.BindLocal();
+  EXPECT_EQ(handle.Port, base + 1);
+}
+
+TEST_F(SocketHandleTest, FullPortRangeRaisesAndLeavesTheLowestPort) {
+  const int base = FreeRunOfThree();
+  ASSERT_NE(base, 0);
+  testing::RawFd a = Occupy(base), b = Occupy(base + 1), c = Occupy(base + 2);
+  TIdSocketHandle handle;
+  handle.OpenHandle();
+  handle.IP = "127.0.0.1";
+  handle.ClientPortMin = base;
+  handle.ClientPortMax = base + 2;
+  try {
+    handle.BindLocal();
+    FAIL() << "expected EIdCanNotBindPortInRange";
+  } catch (const EIdCanNotBindPortInRange& error) {
+    EXPECT_EQ(error.Message(), "Can not bind in port range (" + std::to_string(base) + " - " +
+                                   std::to_string(base + 2) + ")");
+  }
+  EXPECT_EQ(handle.Port, base);
+}
+
+TEST_F(SocketHandleTest, InvalidRangeRaisesWithoutBinding) {
+  TIdSocketHandle handle;
+  handle.OpenHandle();
+  handle.ClientPortMin = 7000;
+  handle.ClientPortMax = 6000;
+  EXPECT_THROW(handle.BindLocal(), EIdInvalidPortRange);
+  EXPECT_EQ(handle.Port, 0);
+  EXPECT_FALSE(handle.BindInPortRange());
+}
+
+TEST_F(SocketHandleTest, TakenPortAndForeignAddressRaiseDifferentErrors) {
+  RawListener taken;
+  TIdSocketHandle handle;
+  handle.OpenHandle();
+  handle.IP = "127.0.0.1";
+  handle.Port = taken.Port();
+  EXPECT_THROW(handle.BindLocal(), EIdCouldNotBindSocket);
+
+  handle.IP = "192.0.2.1";
+  handle.Port = 0;
+  try {
+    handle.BindLocal();
+    FAIL() << "expected EIdSocketError";
+  } catch (const EIdSocketError& error) {
+    EXPECT_EQ(error.errorCode(), WSAEADDRNOTAVAIL);
+  }
+}
+
+TEST_F(SocketHandleTest, CloseKeepsTheBindingsAndIsHarmlessTwice) {
+  RawListener listener;
+  TIdSocketHandle handle;
+  handle.CloseBinding();
+  handle.OpenHandle();
+  handle.BindLocal();
+  handle.SetPeerAddress("127.0.0.1", listener.Port());
+  ASSERT_EQ(handle.ConnectPeer(), 0);
+  const int localPort = handle.Port;
+  handle.CloseBinding();
+  handle.CloseBinding();
+  EXPECT_FALSE(handle.HasSocket());
+  EXPECT_EQ(handle.Port, localPort);
+  EXPECT_EQ(handle.IP, "127.0.0.1");
+  EXPECT_EQ(handle.PeerAddress(), "127.0.0.1");
+  EXPECT_EQ(handle.PeerPort(), listener.Port());
+}
+
+TEST_F(SocketHandleTest, PollWithoutSocketRaisesEvenWithZeroTimeOut) {
+  TIdSocketHandle handle;
+  EXPECT_THROW(handle.PollReadable(0), EIdConnClosedGracefully);
+}
+
+TEST_F(SocketHandleTest, AcceptWokenByACloseFromAnotherThreadReturnsFalse) {
+  TIdSocketHandle listening;
+  listening.OpenHandle();
+  listening.IP = "127.0.0.1";
+  listening.BindLocal();
+  listening.StartListening(5);
+  std::atomic<int> outcome{-1};
+  std::thread acceptor([&] {
+    TIdSocketHandle accepted;
+    try {
+      outcome = accepted.AcceptFrom(listening.socketId()) ? 1 : 0;
+    } catch (...) {
+      outcome = 2;
+    }
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  listening.CloseBinding();
+  acceptor.join();
+  EXPECT_EQ(outcome.load(), 0);
+}
+
+TEST_F(SocketHandleTest, AcceptFillsBothBindings) {
+  TIdSocketHandle listening;
+  listening.OpenHandle();
+  listening.IP = "127.0.0.1";
+  listening.BindLocal();
+  listening.StartListening(5);
+  testing::RawFd client = testing::RawConnect(listening.Port);
+  TIdSocketHandle accepted;
+  ASSERT_TRUE(accepted.AcceptFrom(listening.socketId()));
+  EXPECT_TRUE(accepted.HasSocket());
+  EXPECT_EQ(accepted.Port, listening.Port);
+  EXPECT_EQ(accepted.PeerAddress(), "127.0.0.1");
+  EXPECT_GT(accepted.PeerPort(), 0);
+}
+
+TEST_F(SocketHandleTest, CopyBindingCopiesTheFourFieldsOnly) {
+  TIdSocketHandle source;
+  source.IP = "10.0.0.1";
+  source.Port = 99;
+  source.ClientPortMin = 1;
+  source.SetPeerAddress("10.0.0.2", 98);
+  TIdSocketHandle target;
+  target.Assign(source);
+  EXPECT_EQ(target.IP, "10.0.0.1");
+  EXPECT_EQ(target.Port, 99);
+  EXPECT_EQ(target.PeerAddress(), "10.0.0.2");
+  EXPECT_EQ(target.PeerPort(), 98);
+  EXPECT_EQ(target.ClientPortMin, 0);
+  EXPECT_FALSE(target.HasSocket());
+}
+
+// Records the time-out of every wait; the waits themselves are real.
+std::vector<int> waits;
+class RecordingStack : public TIdStackPosix {
+ public:
+  int SockWait(TIdSocketList* read, TIdSocketList* write, int timeout,
+               TIdSocketList* error) override {
+    waits.push_back(timeout);
+    return TIdStackPosix::SockWait(read, write, timeout, error);
+  }
+};
+std::unique_ptr<TIdStack> MakeRecordingStack() { return std::make_unique<RecordingStack>(); }
+
+class PollSlicingTest : public ::testing::Test {
+ protected:
+  PollSlicingTest() : recording(&MakeRecordingStack) {
+    waits.clear();
+    TIdAntiFreeze::InstallPendingWork({[this] { ++idleSteps; }, nullptr});
+    handle.OpenHandle();
+    handle.SetPeerAddress("127.0.0.1", listener.Port());
+    EXPECT_EQ(handle.ConnectPeer(), 0);
+    peer = listener.Accept();
+  }
+  ~PollSlicingTest() override { TIdAntiFreeze::InstallPendingWork({}); }
+
+  testing::ScopedStackImplementation recording;
+  testing::StackUser user;
+  TIdAntiFreeze antiFreeze;
+  RawListener listener;
+  TIdSocketHandle handle;
+  testing::RawFd peer;
+  int idleSteps = 0;
+};
+
+TEST_F(PollSlicingTest, MainThreadWaitsInWholeSlicesWithAnIdleStepAfterEach) {
+  EXPECT_FALSE(handle.PollReadable(1000));
+  EXPECT_EQ(waits, (std::vector<int>{250, 250, 250, 250}));
+  EXPECT_EQ(idleSteps, 4);
+}
+
+TEST_F(PollSlicingTest, TheOddPartComesFirst) {
+  EXPECT_FALSE(handle.PollReadable(1100));
+  EXPECT_EQ(waits, (std::vector<int>{100, 250, 250, 250, 250}));
+}
+
+TEST_F(PollSlicingTest, DataEndsTheWaitAfterItsSlice) {
+  std::thread writer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    testing::WriteAll(peer.get(), "x");
+  });
+  EXPECT_TRUE(handle.PollReadable(1000));
+  writer.join();
+  EXPECT_GE(waits.size(), 2u);
+  EXPECT_LT(waits.size(), 4u);
+  EXPECT_EQ(idleSteps, static_cast<int>(waits.size()) - 1);  // the finding wait is not idle
+}
+
+TEST_F(PollSlicingTest, OtherThreadsAndInactiveAntiFreezeWaitOnce) {
+  std::thread other([&] { EXPECT_FALSE(handle.PollReadable(100)); });
+  other.join();
+  EXPECT_EQ(waits, std::vector<int>{100});
+  antiFreeze.Active = false;
+  EXPECT_FALSE(handle.PollReadable(60));
+  EXPECT_EQ(waits, (std::vector<int>{100, 60}));
+  EXPECT_EQ(idleSteps, 0);
+}
+
+}  // namespace
+}  // namespace horalux

@@ -1,0 +1,33 @@
+#include "tests/support/process_counts.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace horalux::testing {
+namespace {
+
+int EntriesIn(const char* folder) {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++count;
+  return count;
+}
+
+}  // namespace
+
+// The iterator's own descriptor is open while counting; it is not counted as a leak
+// because every count includes it alike.
+int OpenDescriptorCount() { return EntriesIn("/proc/self/fd"); }
+
+int ThreadCount() { return EntriesIn("/proc/self/task"); }
+
+bool Eventually(const std::function<bool()>& condition, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return condition();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+}  // namespace horalux::testing

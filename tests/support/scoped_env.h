@@ -1,0 +1,48 @@
+// Scoped changes to process-wide settings that tests need: the time zone, the stack
+// class, a component that keeps the shared stack alive.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "net/id_component.h"
+#include "stack/stack.h"
+
+namespace horalux::testing {
+
+// Sets TZ (for example "UTC", or "XST-2" for a zone two hours east) and restores it.
+class ScopedTimeZone {
+ public:
+  explicit ScopedTimeZone(const std::string& zone);
+  ~ScopedTimeZone();
+  ScopedTimeZone(const ScopedTimeZone&) = delete;
+  ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
+
+// Puts another stack class in place. Requires: no network component exists.
+class ScopedStackImplementation {
+ public:
+  explicit ScopedStackImplementation(TIdStackClass implementation);
+  ~ScopedStackImplementation();
+  ScopedStackImplementation(const ScopedStackImplementation&) = delete;
+  ScopedStackImplementation& operator=(const ScopedStackImplementation&) = delete;
+
+ private:
+  TIdStackClass previous_;
+};
+
+// Keeps the shared stack alive for raw socket work in a test.
+class StackUser {
+ public:
+  StackUser() : component_(std::make_unique<TIdComponent>()) {}
+  TIdStack& Stack() { return SharedStack(); }
+
+ private:
+  std::unique_ptr<TIdComponent> component_;
+};
+
+}  // namespace horalux::testing

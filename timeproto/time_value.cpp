@@ -1,0 +1,34 @@
+#include "timeproto/time_value.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace horalux {
+namespace {
+
+constexpr long double kSecondsPerDay = 86400.0L;
+
+long double WholeDays(TDateTime date) { return std::trunc(static_cast<long double>(date)); }
+
+}  // namespace
+
+TDateTime TimeValueToDateTime(std::uint32_t value, std::uint32_t oneWayDelayMs,
+                              TDateTime baseDate) {
+  if (value == 0) return 0.0;
+  // Unsigned arithmetic on purpose: the sum wraps like the 32-bit count it extends.
+  const std::uint32_t seconds = value + oneWayDelayMs / 1000u;
+  const long double utc = seconds / kSecondsPerDay + WholeDays(baseDate);
+  return static_cast<TDateTime>(utc - LocalTimeBias());
+}
+
+std::uint32_t DateTimeToTimeValue(TDateTime localNow, TDateTime baseDate) {
+  const long double utc = static_cast<long double>(localNow) + LocalTimeBias();
+  const long double seconds = (utc - WholeDays(baseDate)) * 24 * 60 * 60;
+  // Dates beyond the 64-bit range saturate instead of overflowing the conversion.
+  constexpr long double kLimit = 9.2e18L;
+  const long double whole =
+      std::isnan(seconds) ? 0.0L : std::clamp(std::trunc(seconds), -kLimit, kLimit);
+  return static_cast<std::uint32_t>(static_cast<std::int64_t>(whole));
+}
+
+}  // namespace horalux

@@ -1,0 +1,95 @@
+#include "timeproto/time_value.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "tests/support/scoped_env.h"
+
+namespace horalux {
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+
+// Splits a TDateTime into whole seconds since 1899-12-30, for exact comparisons.
+long long Seconds(TDateTime when) { return std::llround(when * 86400.0); }
+
+TEST(LocalTimeBias, IsMinutesWestOfGreenwichInDays) {
+  {
+    testing::ScopedTimeZone zone("UTC");
+    EXPECT_DOUBLE_EQ(LocalTimeBias(), 0.0);
+  }
+  {
+    testing::ScopedTimeZone zone("XST-2");  // two hours east of UTC
+    EXPECT_DOUBLE_EQ(LocalTimeBias(), -120.0 / 1440.0);
+  }
+  {
+    testing::ScopedTimeZone zone("XST+5:30");
+    EXPECT_DOUBLE_EQ(LocalTimeBias(), 330.0 / 1440.0);
+  }
+}
+
+TEST(LocalTimeBias, IncludesDaylightSavingWhenInEffect) {
+  // Daylight time the whole year: central Europe's summer, -60 + -60 minutes.
+  testing::ScopedTimeZone zone("CET-1CEST-2,J1/0,J365/25");
+  EXPECT_DOUBLE_EQ(LocalTimeBias(), -120.0 / 1440.0);
+}
+
+TEST(TimeValueToDateTime, DecodesTheWorkedExample) {
+  testing::ScopedTimeZone zone("XST-2");
+  const TDateTime local = TimeValueToDateTime(3'900'000'000u, 0, 2.0);
+  // 2023-08-02 23:20:00 local time.
+  EXPECT_EQ(Seconds(local), (45140LL * 86400) + 23 * 3600 + 20 * 60);
+}
+
+TEST(TimeValueToDateTime, ZeroMeansNoValue) {
+  testing::ScopedTimeZone zone("XST-2");
+  EXPECT_EQ(TimeValueToDateTime(0, 5000, 2.0), 0.0);
+}
+
+TEST(TimeValueToDateTime, ValuesFromTwoToTheThirtyOneStayPositive) {
+  testing::ScopedTimeZone zone("UTC");
+  const TDateTime at = TimeValueToDateTime(0x80000000u, 0, 2.0);
+  // 1968-01-20 03:14:08 UTC
+  EXPECT_EQ(Seconds(at), 2LL * 86400 + 2147483648LL);
+  EXPECT_GT(TimeValueToDateTime(0xFFFFFFFFu, 0, 2.0), at);
+}
+
+TEST(TimeValueToDateTime, AddsTheDelayInWholeSeconds) {
+  testing::ScopedTimeZone zone("UTC");
+  const TDateTime base = TimeValueToDateTime(3'900'000'000u, 0, 2.0);
+  EXPECT_EQ(TimeValueToDateTime(3'900'000'000u, 999, 2.0), base);
+  EXPECT_NEAR(TimeValueToDateTime(3'900'000'000u, 1000, 2.0) - base, kSecond, 1e-9);
+  EXPECT_NEAR(TimeValueToDateTime(3'900'000'000u, 1999, 2.0) - base, kSecond, 1e-9);
+}
+
+TEST(DateTimeToTimeValue, EncodesTheWorkedExample) {
+  testing::ScopedTimeZone zone("UTC");
+  EXPECT_EQ(DateTimeToTimeValue(45140.0, 2.0), 3'899'923'200u);
+}
+
+TEST(DateTimeToTimeValue, WrapsAtTheEndOfTheEra) {
+  testing::ScopedTimeZone zone("UTC");
+  // 2036-02-07 06:28:16 UTC is 2^32 seconds after 1900-01-01. Half a second in, so that
+  // the truncation of a value a hair below the second cannot decide the test.
+  const TDateTime wrap = 2.0 + 4294967296.0 / 86400.0;
+  EXPECT_EQ(DateTimeToTimeValue(wrap + 0.5 * kSecond, 2.0), 0u);
+  EXPECT_EQ(DateTimeToTimeValue(wrap + 10.5 * kSecond, 2.0), 10u);
+}
+
+TEST(BaseDate, OnlyItsWholeDaysCount) {
+  testing::ScopedTimeZone zone("XST-2");
+  EXPECT_EQ(DateTimeToTimeValue(45140.5, 2.75), DateTimeToTimeValue(45140.5, 2.0));
+  EXPECT_EQ(TimeValueToDateTime(123456789u, 0, 2.75), TimeValueToDateTime(123456789u, 0, 2.0));
+}
+
+TEST(RoundTrip, GivesTheMomentTruncatedToTheSecond) {
+  testing::ScopedTimeZone zone("XST-2");
+  const TDateTime moment = 45140.0 + (13 * 3600 + 7 * 60 + 9.75) / 86400.0;
+  const TDateTime back = TimeValueToDateTime(DateTimeToTimeValue(moment, 2.0), 0, 2.0);
+  const long long whole = 45140LL * 86400 + 13 * 3600 + 7 * 60 + 9;
+  EXPECT_TRUE(Seconds(back) == whole || Seconds(back) == whole - 1) << Seconds(back) - whole;
+}
+
+}  // namespace
+}  // namespace horalux
