@@ -21,6 +21,18 @@ TDateTime TimeValueToDateTime(std::uint32_t value, std::uint32_t oneWayDelayMs,
   return static_cast<TDateTime>(utc - LocalTimeBias());
 }
 
+TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
+                                  TDateTime baseDate, TDateTime localNow) {
+  if (value == 0) return 0.0;
+  constexpr long double kEra = 4294967296.0L;
+  const long double bias = LocalTimeBias();
+  const long double base = WholeDays(baseDate);
+  const long double nowSeconds = (localNow + bias - base) * kSecondsPerDay;
+  long double seconds = static_cast<long double>(value) + oneWayDelayMs / 1000u;
+  seconds += kEra * std::round((nowSeconds - seconds) / kEra);
+  return static_cast<TDateTime>(seconds / kSecondsPerDay + base - bias);
+}
+
 std::uint32_t DateTimeToTimeValue(TDateTime localNow, TDateTime baseDate) {
   const long double utc = static_cast<long double>(localNow) + LocalTimeBias();
   const long double seconds = (utc - WholeDays(baseDate)) * 24 * 60 * 60;

@@ -21,6 +21,13 @@ double LocalTimeBias();
 // 0 means "no value" and gives 0.0 without consulting the time zone.
 TDateTime TimeValueToDateTime(std::uint32_t value, std::uint32_t oneWayDelayMs, TDateTime baseDate);
 
+// As TimeValueToDateTime, but the count is placed in the era (one every 2^32 seconds)
+// nearest to `localNow`: after 2036-02-07 06:28:16 UTC a server's count wraps to small
+// numbers, which must not read as dates just after 1900. For the dates of the current era
+// the result equals TimeValueToDateTime's.
+TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
+                                  TDateTime baseDate, TDateTime localNow);
+
 // Local time as the wire value: seconds since the base date, truncated toward zero,
 // low 32 bits kept.
 std::uint32_t DateTimeToTimeValue(TDateTime localNow, TDateTime baseDate);

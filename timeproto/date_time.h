@@ -1,0 +1,32 @@
+// Local date and time as TDateTime and as the broken-down record that clocks are set
+// with. The calendar is the proleptic Gregorian one; TDateTime 0.0 is 1899-12-30 00:00.
+#pragma once
+
+#include <cstdint>
+
+#include "timeproto/time_value.h"
+
+namespace horalux {
+
+struct TSystemTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;      // 1 to 12
+  std::uint16_t dayOfWeek = 0;  // 0 = Sunday
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+  std::uint16_t milliseconds = 0;
+};
+
+// The local clock now, to the millisecond.
+TDateTime Now();
+
+// The moment rounded to the nearest millisecond, split into its parts.
+TSystemTime DateTimeToSystemTime(TDateTime when);
+TDateTime SystemTimeToDateTime(const TSystemTime& time);
+
+TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                         int milliseconds = 0);
+
+}  // namespace horalux
