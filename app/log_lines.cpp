@@ -1,0 +1,38 @@
+#include "app/log_lines.h"
+
+#include <cmath>
+
+namespace horalux {
+
+std::int64_t RoundHalfEven(double value) {
+  const double whole = std::floor(value);
+  const double fraction = value - whole;
+  double rounded = whole;
+  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2.0) != 0.0)) rounded += 1.0;
+  return static_cast<std::int64_t>(rounded);
+}
+
+std::int64_t DifferenceSeconds(TDateTime localNow, TDateTime serverTime) {
+  return RoundHalfEven((localNow - serverTime) * 86400.0);
+}
+
+std::string DifferenceText(std::int64_t seconds) {
+  return "difference " + std::string(seconds > 0 ? "+" : "") + std::to_string(seconds) + " sec";
+}
+
+std::string SuccessLine(const std::string& time, const std::string& host,
+                        std::int64_t differenceSeconds, const std::string& clockNotSetReason) {
+  std::string line = "-> " + time + "  " + host + " * " + DifferenceText(differenceSeconds);
+  if (!clockNotSetReason.empty()) line += " * clock not set: " + clockNotSetReason;
+  return line;
+}
+
+std::string FailureLine(const std::string& time, const std::string& host) {
+  return "-> " + time + "  " + host + " *** Connect Error ***";
+}
+
+std::string IncomingLine(const std::string& time, const std::string& peerAddress) {
+  return "<- " + time + "  Connection from " + peerAddress;
+}
+
+}  // namespace horalux

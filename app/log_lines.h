@@ -1,0 +1,33 @@
+// The activity log's line formats and the arithmetic behind the difference they show.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "timeproto/time_value.h"
+
+namespace horalux {
+
+// Rounds to the nearest whole number, halves to the even neighbour.
+std::int64_t RoundHalfEven(double value);
+
+// Seconds by which the local clock is ahead of the server (negative: behind), rounded to
+// the nearest whole second with halves going to the even neighbour. 64 bits, so that a
+// clock that is decades off still gives the right number.
+std::int64_t DifferenceSeconds(TDateTime localNow, TDateTime serverTime);
+
+// "difference +2 sec", "difference 0 sec", "difference -1 sec".
+std::string DifferenceText(std::int64_t seconds);
+
+// "-> 14:03:07  timehost * difference +2 sec"; when the clock could not be set, the reason
+// follows: "... * difference +2 sec * clock not set: Operation not permitted".
+std::string SuccessLine(const std::string& time, const std::string& host,
+                        std::int64_t differenceSeconds, const std::string& clockNotSetReason = {});
+
+// "-> 14:03:07  timehost *** Connect Error ***"
+std::string FailureLine(const std::string& time, const std::string& host);
+
+// "<- 14:05:41  Connection from 192.0.2.20"
+std::string IncomingLine(const std::string& time, const std::string& peerAddress);
+
+}  // namespace horalux
