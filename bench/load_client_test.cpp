@@ -1,0 +1,47 @@
+#include "bench/load_client.h"
+
+#include <gtest/gtest.h>
+
+#include "bench/reference_server.h"
+#include "tests/support/scripted_server.h"
+
+namespace horalux::bench {
+namespace {
+
+TEST(LoadClient, CountsEveryAnswerOfAGoodServerAsOk) {
+  ReferenceServer server;
+  LoadOptions options;
+  options.port = server.Port();
+  options.clients = 4;
+  options.connections = 200;
+  const LoadResult result = RunLoad(options);
+  EXPECT_EQ(result.ok, 200u);
+  EXPECT_EQ(result.Failed(), 0u);
+  EXPECT_EQ(result.latencyMicros.size(), 200u);
+  EXPECT_LE(result.Percentile(0.5), result.Percentile(0.99));
+}
+
+TEST(LoadClient, TellsWrongShortAndMissingAnswersApart) {
+  struct Case {
+    std::string bytes;
+    std::uint64_t LoadResult::*counter;
+  };
+  const Case cases[] = {
+      {testing::TimeBytes(CurrentTimeValue() - 3600), &LoadResult::wrongValue},
+      {"\x01\x02", &LoadResult::shortRead},
+      {testing::TimeBytes(CurrentTimeValue()) + "x", &LoadResult::shortRead},
+      {"", &LoadResult::closedWithoutByte},
+  };
+  for (const Case& c : cases) {
+    testing::ScriptedServer server({c.bytes});
+    LoadOptions options;
+    options.port = server.Port();
+    options.connections = 3;
+    const LoadResult result = RunLoad(options);
+    EXPECT_EQ(result.*c.counter, 3u) << result.Summary();
+    EXPECT_EQ(result.Total(), 3u);
+  }
+}
+
+}  // namespace
+}  // namespace horalux::bench

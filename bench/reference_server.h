@@ -1,0 +1,30 @@
+// The simplest RFC 868 server there is: one thread that accepts, writes the four bytes
+// and closes. The time server's throughput is reported as a ratio to this ceiling,
+// measured in the same run on the same machine.
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+namespace horalux::bench {
+
+class ReferenceServer {
+ public:
+  // Listens on 127.0.0.1 at `port` (0: an ephemeral one) with the given backlog.
+  explicit ReferenceServer(int port = 0, int backlog = 128);
+  ~ReferenceServer();
+  ReferenceServer(const ReferenceServer&) = delete;
+  ReferenceServer& operator=(const ReferenceServer&) = delete;
+
+  int Port() const noexcept { return port_; }
+
+ private:
+  void Serve();
+
+  int listener_ = -1;
+  int wake_[2] = {-1, -1};
+  int port_ = 0;
+  std::thread thread_;
+};
+
+}  // namespace horalux::bench
