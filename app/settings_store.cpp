@@ -1,0 +1,77 @@
+#include "app/settings_store.h"
+
+#include "stack/format.h"
+
+namespace horalux {
+namespace {
+
+[[noreturn]] void Fail(std::string_view pattern, std::string_view name) {
+  throw ERegistryException(Fmt(pattern, {name}));
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore(RegistryStore& store, std::string_view key)
+    : key_(store.CreateKey(key)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+std::string SettingsStore::ReadString(std::string_view name) const {
+  if (!key_) return {};
+  const RegQueryResult result = key_->QueryValue(name);
+  if (result.status == RegQueryResult::Status::Missing) return {};
+  // A damaged line has no size to ask for; reading it fails like any read the store refuses.
+  if (result.status == RegQueryResult::Status::Unreadable) Fail(kRegGetDataFailed, name);
+  const std::string& data = result.value.data;
+  if (data.empty()) return {};
+  if (result.value.type != kRegSz && result.value.type != kRegExpandSz) {
+    Fail(kInvalidRegType, name);
+  }
+  return data.substr(0, data.find('\0'));
+}
+
+std::int32_t SettingsStore::ReadInteger(std::string_view name) const {
+  if (!key_) Fail(kRegGetDataFailed, name);
+  const RegQueryResult result = key_->QueryValue(name);
+  if (result.status != RegQueryResult::Status::Found || result.value.data.size() > 4) {
+    Fail(kRegGetDataFailed, name);
+  }
+  if (result.value.type != kRegDword) Fail(kInvalidRegType, name);
+  std::uint32_t number = 0;
+  const std::string& data = result.value.data;
+  for (std::size_t i = data.size(); i > 0; --i) {
+    number = (number << 8) | static_cast<unsigned char>(data[i - 1]);
+  }
+  return static_cast<std::int32_t>(number);
+}
+
+bool SettingsStore::ReadBool(std::string_view name) const { return ReadInteger(name) != 0; }
+
+void SettingsStore::WriteString(std::string_view name, std::string_view text) {
+  std::string data(text);
+  data += '\0';
+  Write(name, {kRegSz, std::move(data)});
+}
+
+void SettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+  const auto number = static_cast<std::uint32_t>(value);
+  std::string data(4, '\0');
+  for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xff);
+  Write(name, {kRegDword, std::move(data)});
+}
+
+void SettingsStore::WriteBool(std::string_view name, bool value) {
+  WriteInteger(name, value ? 1 : 0);
+}
+
+void SettingsStore::Write(std::string_view name, const RegValue& value) {
+  if (!key_ || !key_->SetValue(name, value)) Fail(kRegSetDataFailed, name);
+}
+
+std::int32_t IntervalToRegistry(std::int16_t position) noexcept { return position; }
+
+std::int16_t IntervalFromRegistry(std::int32_t stored) noexcept {
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>(stored & 0xffff));
+}
+
+}  // namespace horalux
