@@ -1,0 +1,38 @@
+// The system clock through clock_settime. The local date and time is turned into a moment
+// by the C library's time-zone rules (mktime), as the system would read a local time.
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/clock_setter.h"
+
+namespace horalux {
+namespace {
+
+class SystemClockSetter : public ClockSetter {
+ public:
+  std::string SetLocalTime(const TSystemTime& localTime) override {
+    std::tm local{};
+    local.tm_year = localTime.year - 1900;
+    local.tm_mon = localTime.month - 1;
+    local.tm_mday = localTime.day;
+    local.tm_hour = localTime.hour;
+    local.tm_min = localTime.minute;
+    local.tm_sec = localTime.second;
+    local.tm_isdst = -1;
+    errno = 0;
+    const std::time_t seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1) && errno != 0) return std::strerror(errno);
+    const timespec moment{seconds, static_cast<long>(localTime.milliseconds) * 1'000'000};
+    if (::clock_settime(CLOCK_REALTIME, &moment) != 0) return std::strerror(errno);
+    return {};
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<ClockSetter> MakeSystemClockSetter() {
+  return std::make_unique<SystemClockSetter>();
+}
+
+}  // namespace horalux
