@@ -41,6 +41,11 @@ void TIdThread::EndAndJoin() {
 }
 
 void TIdThread::Execute() {
+  {
+    // Launch may still be releasing StateLock. A body that ends at once and disposes of
+    // itself would otherwise destroy the lock under it.
+    std::lock_guard lock(StateLock);
+  }
   try {
     while (!EndRequested()) RunCycle();
   } catch (...) {

@@ -34,7 +34,8 @@ class TIdThread : public TThread {
 
   // Clears the halt and starts the thread if it is parked; does nothing on a running
   // worker that is not halted. Throws std::system_error when no system thread can be
-  // created; the worker then stays parked and halted.
+  // created; the worker then stays parked and halted. A worker that disposes of itself
+  // may be gone as soon as this returns: the caller must not touch it afterwards.
   void Launch();
 
   // Ends the cycle after the current step. Does nothing on a parked or halted worker.

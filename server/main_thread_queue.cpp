@@ -74,7 +74,7 @@ void Run(Queue& queue, Entry& entry) {
   }
   {
     std::lock_guard lock(queue.mutex);
-    entry.waiter->error = error;
+    entry.waiter->error = std::move(error);  // the caller alone frees the exception
     entry.waiter->done = true;
   }
   queue.entryDone.notify_all();

@@ -28,6 +28,7 @@ void PostToMainThread(std::function<void()> method);
 
 // Called (outside the queue's lock, on the queuing thread) each time work is queued.
 // The front end installs it before server threads run; an empty function removes it.
+// A thread that was queuing meanwhile may still call the previous one once.
 void InstallMainThreadWakeup(std::function<void()> wake);
 
 // Runs every queued entry, oldest first, including ones queued meanwhile. When a posted
