@@ -1,0 +1,98 @@
+// TThread: the platform thread under every server thread. It is created parked (no
+// system thread exists yet), started once, and either joined by its owner or, when
+// SelfDisposing, destroyed by itself on its own thread once its body has ended.
+//
+// Self-disposing threads have no owner to join them. So that none can outlive `main`
+// unnoticed, the module counts every started thread until its body has ended (and, for a
+// self-disposing one, until its object is destroyed) and keeps the system-thread handles
+// of the threads that destroyed themselves. AwaitThreadsEnded waits for the count to
+// reach zero and joins those handles: afterwards no thread of ours runs any more, apart
+// from threads started with StartDetached. A thread that buries its own handle joins the
+// ones buried before it, so a long-running server keeps at most a few unjoined handles.
+// Program exit and tests call AwaitThreadsEnded.
+//
+// Thread-safety: the state queries and RequestEnd may be called from any thread; Start
+// and SetSelfDisposing as documented; the object must be destroyed by exactly one party.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace horalux {
+
+class TThread {
+ public:
+  TThread(const TThread&) = delete;
+  TThread& operator=(const TThread&) = delete;
+
+  // Joins the system thread when one was started. Requires: the thread never started or
+  // its body has ended; it is not self-disposing while running (it destroys itself then);
+  // the caller is not the thread itself.
+  virtual ~TThread();
+
+  // The started thread's id; a default id (equal to no thread's) while parked.
+  std::thread::id ThreadID() const noexcept { return threadId_.load(); }
+  bool EndRequested() const noexcept { return endRequested_.load(); }
+  bool Parked() const noexcept { return parked_.load(); }
+  bool SelfDisposing() const noexcept { return selfDisposing_.load(); }
+  bool BodyEnded() const noexcept { return bodyEnded_.load(); }
+
+  // From now on the body runs until it sees the request; takes no lock.
+  void RequestEnd() noexcept { endRequested_.store(true); }
+
+  // Marks the thread to destroy itself when its body ends. Requires: called while the
+  // thread is parked, or by the thread itself before its body ends; nobody else destroys
+  // or joins the thread afterwards.
+  void SetSelfDisposing(bool value) noexcept { selfDisposing_.store(value); }
+
+  // Waits until the body has ended and the system thread has finished. On the main
+  // thread it carries out queued main-thread work meanwhile (see main_thread_queue.h),
+  // so a body that hands work to the main thread still ends; an exception of posted work
+  // run there is raised after the wait. Requires: the thread has been started (a parked
+  // thread never ends), it is not self-disposing, and the caller is not the thread itself.
+  void Join();
+
+ protected:
+  TThread() = default;
+
+  // Starts the parked thread: Execute runs on a new system thread. Does nothing when
+  // already started. Throws std::system_error when the system cannot create a thread;
+  // the thread then stays parked.
+  void Start();
+
+  // Starts a parked thread that runs for the rest of the process without an owner: its
+  // handle is detached and AwaitThreadsEnded does not wait for it. Throws as Start.
+  // Requires: the object is never destroyed.
+  void StartDetached();
+
+  // The body. Runs on the thread's own system thread.
+  virtual void Execute() = 0;
+
+ private:
+  static void Run(TThread* self);
+  void MarkBodyEnded();
+  void JoinHandle();
+  void StartThread(bool counted);
+
+  std::mutex handleLock_;  // guards thread_ and the start
+  std::thread thread_;
+  bool counted_ = false;  // by the graveyard's count; set at the start
+  std::atomic<std::thread::id> threadId_{};
+  std::atomic<bool> endRequested_{false};
+  std::atomic<bool> parked_{true};
+  std::atomic<bool> selfDisposing_{false};
+  std::atomic<bool> bodyEnded_{false};
+  std::mutex endLock_;  // orders bodyEnded_ with waits in Join
+  std::condition_variable ended_;
+};
+
+// Waits at most `timeout` until no started thread (but detached ones) runs its body and
+// every self-disposed thread has finished. True when none is left; on false some still
+// run (for example one blocked in a call that nothing woke). A non-disposing thread's
+// system thread ends when its owner joins it.
+bool AwaitThreadsEnded(std::chrono::milliseconds timeout);
+
+}  // namespace horalux
