@@ -1,12 +1,45 @@
 #include "desktop/application.h"
 
 #include <QApplication>
+#include <QEvent>
 
 namespace horalux {
 
-TApplication::TApplication() = default;
+// Ends the program when the main window has been closed. The close event arrives before
+// the window decides whether to accept it, so the decision is read one turn later: an
+// accepted close has hidden the window by then.
+class TApplication::MainFormWatcher : public QObject {
+ public:
+  explicit MainFormWatcher(TApplication& application) : application_(application) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Close || watched != application_.MainForm()) return false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          QWidget* form = application_.MainForm();
+          if (form != nullptr && !form->isVisible()) application_.Terminate();
+        },
+        Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  TApplication& application_;
+};
+
+TApplication::TApplication() : watcher_(std::make_unique<MainFormWatcher>(*this)) {
+  QApplication::setQuitOnLastWindowClosed(false);
+}
 
 TApplication::~TApplication() = default;
+
+void TApplication::SetMainForm(QWidget* form) {
+  if (mainForm_ != nullptr) mainForm_->removeEventFilter(watcher_.get());
+  mainForm_ = form;
+  if (form != nullptr) form->installEventFilter(watcher_.get());
+}
 
 void TApplication::Terminate() {
   terminated_ = true;

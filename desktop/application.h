@@ -17,6 +17,7 @@
 #include <QWidget>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <utility>
 
 namespace horalux {
@@ -28,7 +29,10 @@ class TApplication {
   using TMessagePresenter =
       std::function<void(QMessageBox::Icon icon, const QString& caption, const QString& text)>;
 
-  // Requires: a QApplication exists for as long as this object.
+  // Requires: a QApplication exists for as long as this object; one per program.
+  // Turns off Qt's quit-on-last-window-closed: a program in the notification area has no
+  // window open most of the time, and closing a message box then must not end it. The
+  // program ends instead when its main window is closed (a close it does not refuse).
   TApplication();
   ~TApplication();
   TApplication(const TApplication&) = delete;
@@ -43,7 +47,7 @@ class TApplication {
 
   // Not owned; cleared by itself when the widget is destroyed.
   QWidget* MainForm() const noexcept { return mainForm_; }
-  void SetMainForm(QWidget* form) noexcept { mainForm_ = form; }
+  void SetMainForm(QWidget* form);
 
   // Posts a quit request: the loop ends at its next turn, also when Run() has not been
   // entered yet. The request dies with this object if no loop took it.
@@ -75,6 +79,8 @@ class TApplication {
   void SetMessagePresenter(TMessagePresenter presenter) { presenter_ = std::move(presenter); }
 
  private:
+  class MainFormWatcher;
+
   // Takes exactly f's parameters, so that Qt can see how many of the signal's it wants.
   template <class F, class R, class C, class... Args>
   auto GuardedCall(F f, R (C::*)(Args...) const) {
@@ -92,6 +98,7 @@ class TApplication {
   bool showMainForm_ = true;
   bool terminated_ = false;
   QPointer<QWidget> mainForm_;
+  std::unique_ptr<MainFormWatcher> watcher_;
   TMessagePresenter presenter_;
   QObject requests_;  // context of posted quit requests; they die with it
 };

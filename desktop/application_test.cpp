@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -106,6 +107,41 @@ TEST_F(ApplicationTest, TheMainWindowReferenceClearsWhenTheWindowGoes) {
   EXPECT_EQ(application.MainForm(), nullptr);
   application.Terminate();
   EXPECT_EQ(application.Run(), 0);
+}
+
+TEST_F(ApplicationTest, ClosingTheMainWindowEndsTheProgram) {
+  QWidget window;
+  application.SetMainForm(&window);
+  QTimer::singleShot(0, &window, [&] { window.close(); });
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_TRUE(application.Terminated());
+}
+
+// A window that refuses to close.
+class StubbornWindow : public QWidget {
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+TEST_F(ApplicationTest, ClosingOtherWindowsOrARefusedCloseDoesNotEndIt) {
+  StubbornWindow window;
+  application.SetMainForm(&window);
+  application.SetShowMainForm(false);
+  QWidget box;  // as an error box shown while the main window is hidden
+  int turns = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    ++turns;
+    if (turns == 1) box.show();
+    if (turns == 2) box.close();
+    if (turns == 3) window.show();
+    if (turns == 4) window.close();
+    if (turns == 8) application.Terminate();
+  });
+  ticker.start(0);
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_GE(turns, 8);
+  EXPECT_TRUE(window.isVisible());
 }
 
 TEST(Application, AQuitRequestDiesWithItsApplication) {
