@@ -1,0 +1,33 @@
+// The common base of the desktop components, and the event type they share.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+
+#include "net/component.h"
+
+namespace horalux {
+
+// An event that tells only who fired it.
+using TNotifyEvent = std::function<void(TComponent& sender)>;
+
+class TabfComponent : public TComponent {
+ public:
+  using TComponent::TComponent;
+
+  // A fixed description of the component family; nothing stores it.
+  std::string About() const { return "Tabf desktop components 1.0"; }
+
+  // The after-loading step: the owner calls it once every component of its window is
+  // created and references between them are set, in creation order.
+  virtual void Loaded() {}
+};
+
+// Fires an optional event.
+template <class Event, class... Args>
+void Fire(const Event& event, Args&&... args) {
+  if (event) event(std::forward<Args>(args)...);
+}
+
+}  // namespace horalux

@@ -1,0 +1,85 @@
+#include "desktop/application.h"
+
+#include <QApplication>
+#include <QEvent>
+
+namespace horalux {
+
+// Ends the program when the main window has been closed. The close event arrives before
+// the window decides whether to accept it, so the decision is read one turn later: an
+// accepted close has hidden the window by then.
+class TApplication::MainFormWatcher : public QObject {
+ public:
+  explicit MainFormWatcher(TApplication& application) : application_(application) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Close || watched != application_.MainForm()) return false;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          QWidget* form = application_.MainForm();
+          if (form != nullptr && !form->isVisible()) application_.Terminate();
+        },
+        Qt::QueuedConnection);
+    return false;
+  }
+
+ private:
+  TApplication& application_;
+};
+
+TApplication::TApplication() : watcher_(std::make_unique<MainFormWatcher>(*this)) {
+  QApplication::setQuitOnLastWindowClosed(false);
+}
+
+TApplication::~TApplication() = default;
+
+void TApplication::SetMainForm(QWidget* form) {
+  if (mainForm_ != nullptr) mainForm_->removeEventFilter(watcher_.get());
+  mainForm_ = form;
+  if (form != nullptr) form->installEventFilter(watcher_.get());
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  // Queued, not QCoreApplication::exit() now: exit() does nothing before the loop runs,
+  // and a guard that ends a second instance asks for the quit during window creation.
+  QMetaObject::invokeMethod(
+      &requests_, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+}
+
+int TApplication::Run() {
+  if (showMainForm_ && mainForm_ != nullptr) mainForm_->show();
+  return QApplication::exec();
+}
+
+QString TApplication::ErrorBoxText(const QString& message) {
+  if (!message.isEmpty() && message.back() > QChar(u'.')) return message + u'.';
+  return message;
+}
+
+void TApplication::ShowException(const std::exception& error) {
+  MessageBox(QMessageBox::Critical, title_, ErrorBoxText(QString::fromStdString(error.what())));
+}
+
+bool TApplication::Guard(const std::function<void()>& body) {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& error) {
+    ShowException(error);
+    return false;
+  }
+}
+
+void TApplication::MessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  if (presenter_) {
+    presenter_(icon, caption, text);
+    return;
+  }
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, mainForm_);
+  box.exec();
+}
+
+}  // namespace horalux

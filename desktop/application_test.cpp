@@ -1,0 +1,165 @@
+#include "desktop/application.h"
+
+#include <gtest/gtest.h>
+
+#include <QCloseEvent>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+#include <stdexcept>
+#include <vector>
+
+namespace horalux {
+namespace {
+
+struct ShownBox {
+  QMessageBox::Icon icon;
+  QString caption;
+  QString text;
+};
+
+// An application whose message boxes are recorded instead of shown.
+class ApplicationTest : public ::testing::Test {
+ protected:
+  ApplicationTest() {
+    application.SetTitle(QStringLiteral("Horalux"));
+    application.SetMessagePresenter(
+        [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
+          boxes.push_back({icon, caption, text});
+        });
+  }
+
+  TApplication application;
+  std::vector<ShownBox> boxes;
+};
+
+TEST(ErrorBoxText, AppendsADotAfterACharacterAboveTheDot) {
+  EXPECT_EQ(TApplication::ErrorBoxText("Socket Error # 10061"), "Socket Error # 10061.");
+  EXPECT_EQ(TApplication::ErrorBoxText("Read Timeout"), "Read Timeout.");
+  EXPECT_EQ(TApplication::ErrorBoxText("folder/"), "folder/.");
+  EXPECT_EQ(TApplication::ErrorBoxText(QString::fromUtf8("Konnte nicht schließen: Größe")),
+            QString::fromUtf8("Konnte nicht schließen: Größe."));
+}
+
+TEST(ErrorBoxText, LeavesTextEndingAtOrBelowTheDotAlone) {
+  EXPECT_EQ(TApplication::ErrorBoxText("Disconnected."), "Disconnected.");
+  EXPECT_EQ(TApplication::ErrorBoxText("Stop!"), "Stop!");
+  EXPECT_EQ(TApplication::ErrorBoxText("Set Size (64)"), "Set Size (64)");
+  EXPECT_EQ(TApplication::ErrorBoxText("Line\r\n"), "Line\r\n");
+  EXPECT_EQ(TApplication::ErrorBoxText("x-"), "x-");
+  EXPECT_EQ(TApplication::ErrorBoxText(""), "");
+}
+
+TEST_F(ApplicationTest, GuardTurnsAnEscapingExceptionIntoTheErrorBox) {
+  EXPECT_FALSE(application.Guard([] { throw std::runtime_error("Address already in use"); }));
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(boxes[0].caption, "Horalux");
+  EXPECT_EQ(boxes[0].text, "Address already in use.");
+
+  EXPECT_TRUE(application.Guard([] {}));
+  EXPECT_EQ(boxes.size(), 1U);
+}
+
+TEST_F(ApplicationTest, GuardedSlotsRunWithTheSignalsArgumentsUnderTheGuard) {
+  QTimer timer;
+  timer.setSingleShot(true);
+  int calls = 0;
+  QObject::connect(&timer, &QTimer::timeout, &timer, application.Guarded([&] {
+    ++calls;
+    throw std::runtime_error("failed");
+  }));
+  QObject sender;
+  QString received;
+  QObject::connect(&sender, &QObject::objectNameChanged, &sender,
+                   application.Guarded([&](const QString& name) { received = name; }));
+
+  timer.start(0);
+  sender.setObjectName(QStringLiteral("renamed"));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return calls == 1; }, 5000));
+  EXPECT_EQ(received, "renamed");
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].text, "failed.");
+}
+
+TEST_F(ApplicationTest, RunShowsTheMainWindowWhenTheFlagIsSet) {
+  QWidget window;
+  application.SetMainForm(&window);
+  application.Terminate();  // before the loop: it still ends at its first turn
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(ApplicationTest, RunLeavesTheMainWindowHiddenWhenTheFlagIsCleared) {
+  QWidget window;
+  application.SetMainForm(&window);
+  application.SetShowMainForm(false);
+  application.Terminate();
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ApplicationTest, TheMainWindowReferenceClearsWhenTheWindowGoes) {
+  auto window = std::make_unique<QWidget>();
+  application.SetMainForm(window.get());
+  window.reset();
+  EXPECT_EQ(application.MainForm(), nullptr);
+  application.Terminate();
+  EXPECT_EQ(application.Run(), 0);
+}
+
+TEST_F(ApplicationTest, ClosingTheMainWindowEndsTheProgram) {
+  QWidget window;
+  application.SetMainForm(&window);
+  QTimer::singleShot(0, &window, [&] { window.close(); });
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_TRUE(application.Terminated());
+}
+
+// A window that refuses to close.
+class StubbornWindow : public QWidget {
+ protected:
+  void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
+
+TEST_F(ApplicationTest, ClosingOtherWindowsOrARefusedCloseDoesNotEndIt) {
+  StubbornWindow window;
+  application.SetMainForm(&window);
+  application.SetShowMainForm(false);
+  QWidget box;  // as an error box shown while the main window is hidden
+  int turns = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    ++turns;
+    if (turns == 1) box.show();
+    if (turns == 2) box.close();
+    if (turns == 3) window.show();
+    if (turns == 4) window.close();
+    if (turns == 8) application.Terminate();
+  });
+  ticker.start(0);
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_GE(turns, 8);
+  EXPECT_TRUE(window.isVisible());
+}
+
+TEST(Application, AQuitRequestDiesWithItsApplication) {
+  {
+    TApplication gone;
+    gone.Terminate();
+  }
+  TApplication application;
+  // Only this application's own request, made at the third turn, may end the loop.
+  int turns = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (++turns == 3) application.Terminate();
+  });
+  ticker.start(0);
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_GE(turns, 3);
+}
+
+}  // namespace
+}  // namespace horalux
