@@ -9,8 +9,6 @@
 
 namespace horalux {
 
-// An event that tells only who fired it.
-using TNotifyEvent = std::function<void(TComponent& sender)>;
 
 class TabfComponent : public TComponent {
  public:

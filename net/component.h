@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +69,9 @@ template <class T, class... Args>
 T& MakeComponent(TComponent& owner, Args&&... args) {
   return *new T(&owner, std::forward<Args>(args)...);  // owner's list holds it
 }
+
+// An event that tells only who fired it.
+using TNotifyEvent = std::function<void(TComponent& sender)>;
 
 class TIdBaseComponent : public TComponent {
  public:

@@ -13,7 +13,6 @@ class TIdTCPConnection;
 
 class TIdConnectionIntercept : public TIdBaseComponent {
  public:
-  using TNotifyEvent = std::function<void(TComponent& sender)>;
   using TStreamEvent = std::function<void(TComponent& sender, TIdBuffer& stream)>;
 
   using TIdBaseComponent::TIdBaseComponent;

@@ -26,7 +26,6 @@ namespace horalux {
 
 class TIdRFCReply;
 
-using TNotifyEvent = std::function<void(TComponent& sender)>;
 // Makes the exception that RaiseWithLastReply raises, from a message.
 using TIdExceptionClass = std::function<std::exception_ptr(const std::string& message)>;
 
