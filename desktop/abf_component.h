@@ -1,4 +1,4 @@
-// The common base of the desktop components, and the event type they share.
+// The common base of the desktop components.
 #pragma once
 
 #include <functional>
@@ -8,7 +8,6 @@
 #include "net/component.h"
 
 namespace horalux {
-
 
 class TabfComponent : public TComponent {
  public:
