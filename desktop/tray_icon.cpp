@@ -243,12 +243,15 @@ void TabfTrayIcon::Notification(TComponent* component, TOperation operation) {
 void TabfTrayIcon::ModifyIcon() {
   trayIcon_->setIcon(icon_);
   trayIcon_->setToolTip(showHint_ ? hint_ : QString());
+  // Qt refuses to show an icon without an image: one shown before its image arrived (the
+  // image list is resolved after Visible is set) appears with the image.
+  if (visible_ && !icon_.isNull() && !trayIcon_->isVisible()) trayIcon_->show();
 }
 
 void TabfTrayIcon::ShowIcon() {
   try {
     ModifyIcon();
-    trayIcon_->show();
+    if (!icon_.isNull()) trayIcon_->show();
   } catch (const std::exception&) {
     throw EabfTrayIcon(Fmt("%s.InsertToTray failed", {Name()}));
   }
