@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QEvent>
 
+#include "desktop/ui_trace.h"
+
 namespace horalux {
+
+Q_LOGGING_CATEGORY(horaluxUi, "horalux.ui", QtWarningMsg)
 
 // Ends the program when the main window has been closed. The close event arrives before
 // the window decides whether to accept it, so the decision is read one turn later: an
@@ -74,6 +78,7 @@ bool TApplication::Guard(const std::function<void()>& body) {
 }
 
 void TApplication::MessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  qCInfo(horaluxUi).noquote() << "message box" << caption << ":" << text;
   if (presenter_) {
     presenter_(icon, caption, text);
     return;
