@@ -54,7 +54,11 @@ void TApplication::Terminate() {
 }
 
 int TApplication::Run() {
+  // A quit asked for while the window was being made (the guard of a second instance, a
+  // signal while the start-up warning was open) ends the program before the loop starts:
+  // a nested loop, such as a message box's, may have taken the queued request already.
   if (showMainForm_ && mainForm_ != nullptr) mainForm_->show();
+  if (terminated_) return 0;
   return QApplication::exec();
 }
 
@@ -78,7 +82,7 @@ bool TApplication::Guard(const std::function<void()>& body) {
 }
 
 void TApplication::MessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-  qCInfo(horaluxUi).noquote() << "message box" << caption << ":" << text;
+  qCInfo(horaluxUi) << "message box" << caption << text;
   if (presenter_) {
     presenter_(icon, caption, text);
     return;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QEventLoop>
+#include <QTimer>
+
 #include <QCloseEvent>
 #include <QTest>
 #include <QTimer>
@@ -89,6 +92,23 @@ TEST_F(ApplicationTest, RunShowsTheMainWindowWhenTheFlagIsSet) {
   EXPECT_TRUE(application.Terminated());
   EXPECT_EQ(application.Run(), 0);
   EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(ApplicationTest, AQuitTakenByANestedLoopBeforeRunStillEndsTheProgram) {
+  application.Terminate();
+  QEventLoop nested;  // as a message box's loop during window creation
+  QTimer::singleShot(0, &nested, [&nested] { nested.exit(); });
+  nested.exec();
+  QTimer watchdog;  // Run() must not wait for this
+  watchdog.setSingleShot(true);
+  bool loopRan = false;
+  QObject::connect(&watchdog, &QTimer::timeout, [&loopRan] {
+    loopRan = true;
+    QCoreApplication::exit(1);
+  });
+  watchdog.start(2000);
+  EXPECT_EQ(application.Run(), 0);
+  EXPECT_FALSE(loopRan);
 }
 
 TEST_F(ApplicationTest, RunLeavesTheMainWindowHiddenWhenTheFlagIsCleared) {
