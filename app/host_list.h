@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,27 @@ class EInOutError : public Exception {
  private:
   int errorCode_;
 };
+
+// Splits host-list text that arrives in pieces (a CR LF may be cut between two pieces).
+// Not thread-safe; one object per text.
+class HostListSplitter {
+ public:
+  // False once a Ctrl-Z has ended the text: later pieces are not looked at.
+  bool Feed(std::string_view piece);
+  // The entries; a line cut short by the end of the text or by Ctrl-Z counts.
+  std::vector<std::string> Finish();
+
+ private:
+  void EndLine();
+
+  std::vector<std::string> lines_;
+  std::string current_;
+  bool inLine_ = false;
+  bool skipLf_ = false;
+};
+
+// The entries of a whole host-list text, by the rules of ReadHostList.
+std::vector<std::string> SplitHostList(std::string_view text);
 
 // Reads the host list at `path` (the program passes "server.lst", so it is looked for in
 // the current folder). 8-bit text; a line ends at CR or CR LF, a lone LF stays in the text;

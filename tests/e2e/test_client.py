@@ -1,0 +1,75 @@
+"""The real program's time client against a standard RFC 868 server and bad peers."""
+
+import re
+import time
+import unittest
+
+from harness import ProgramTest, main, store_lines
+from peers import BadPeer, Xinetd, resets, sends, stalls, trickles, value_bytes
+
+STARTUP_RUN = store_lines(host="127.0.0.1", interval=300, sync_on_startup=1, start_server=0)
+SUCCESS = r"horalux\.log: -> \d?\d:\d\d:\d\d  127\.0\.0\.1 \* difference ([+-]?\d+) sec"
+NOT_SET = r" \* clock not set: Operation not permitted$"
+FAILURE = r"horalux\.log: -> \d?\d:\d\d:\d\d  127\.0\.0\.1 \*\*\* Connect Error \*\*\*$"
+
+
+class StandardServer(ProgramTest):
+    @unittest.skipUnless(Xinetd.available(), "xinetd is unpacked by scripts/install-deps")
+    def test_a_run_against_xinetd_logs_the_difference_and_that_the_clock_was_not_set(self):
+        with Xinetd(self.workdir):
+            time.sleep(0.5)
+            program = self.program(store=STARTUP_RUN).start()
+            line = program.wait_for(SUCCESS, timeout=15)
+        difference = int(re.search(SUCCESS, line).group(1))
+        self.assertIn(difference, (-1, 0, 1))
+        self.assertRegex(line, NOT_SET)  # nobody may not set the clock: said, not hidden
+
+    def test_nothing_listening_gives_the_connect_error_line(self):
+        program = self.program(store=STARTUP_RUN).start()
+        program.wait_for(FAILURE, timeout=15)
+
+
+class BadPeers(ProgramTest):
+    def run_against(self, behaviour, outcome=r"horalux\.ui: status  NTP Server not running"):
+        """Starts a program whose start-up run meets `behaviour`; returns it and how long it
+        took until the `outcome` line (by default the first status after the run)."""
+        with BadPeer(behaviour):
+            program = self.program(store=STARTUP_RUN).start()
+            started = time.monotonic()
+            program.wait_for(outcome, timeout=20)
+            elapsed = time.monotonic() - started
+            program.wait_for(r"horalux\.ui: status  NTP Server not running", timeout=5)
+        self.assertTrue(program.alive())
+        return program, elapsed
+
+    def test_two_bytes_are_no_answer_and_say_nothing(self):
+        program, _ = self.run_against(sends(b"\x01\x02"))
+        self.assertEqual(program.matching(r"horalux\.log: ->"), [])
+
+    def test_eight_bytes_give_the_first_four(self):
+        program, _ = self.run_against(sends(lambda: value_bytes() + b"junk"))
+        self.assertRegex(program.wait_for(SUCCESS), r"difference [+-]?[01] sec")
+
+    def test_a_close_without_data_is_a_connect_error(self):
+        program, _ = self.run_against(sends(b""))
+        program.wait_for(FAILURE)
+
+    def test_a_reset_is_a_connect_error(self):
+        program, _ = self.run_against(resets)
+        program.wait_for(FAILURE)
+
+    def test_trickled_bytes_still_make_the_answer(self):
+        program, elapsed = self.run_against(trickles(0.4), SUCCESS)
+        self.assertGreaterEqual(elapsed, 1.6)
+
+    def test_a_stalled_peer_times_out_while_the_window_stays_alive(self):
+        program, elapsed = self.run_against(stalls, FAILURE)
+        self.assertGreaterEqual(elapsed, 2.5)  # one read wait of the client's Timeout
+        self.assertLess(elapsed, 15)
+        # The status bar kept ticking while the run waited: the window was alive.
+        ticks = program.matching(r"horalux\.ui: status Connecting to 127\.0\.0\.1 \.\.\. \|")
+        self.assertGreaterEqual(len(ticks), 2)
+
+
+if __name__ == "__main__":
+    main()
