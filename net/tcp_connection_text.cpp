@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "net/tcp_connection.h"
+#include "server/rfc_reply.h"
 #include "stack/exceptions.h"
 #include "stack/messages.h"
 
@@ -188,6 +189,10 @@ std::int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName,
   const std::int64_t size = RemainingBytes(file);
   WriteStream(file, true, false);
   return size;
+}
+
+void TIdTCPConnection::WriteReply(const TIdRFCReply& reply) {
+  if (reply.HasContent()) WriteText(reply.RenderReply());
 }
 
 void TIdTCPConnection::WriteDotLines(const std::vector<std::string>& lines) {

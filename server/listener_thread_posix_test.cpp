@@ -1,0 +1,170 @@
+// A listener whose accept keeps failing, made with a stack whose accept fails on demand.
+#include "server/listener_thread.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <mutex>
+#include <vector>
+
+#include "server/server_test_support.h"
+#include "stack/exceptions.h"
+#include "stack/native_error_posix.h"
+#include "stack/stack_posix.h"
+#include "stack/wsa_codes.h"
+#include "tests/support/scoped_env.h"
+
+namespace horalux {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+using testing::AddLoopbackBinding;
+using testing::BoundPort;
+using testing::RawConnect;
+using testing::RawFd;
+using testing::ReadToClose;
+
+// The next `failures` accepts fail with "too many open files"; every accept is timed.
+struct AcceptScript {
+  std::atomic<int> failures{0};
+  std::mutex mutex;
+  std::vector<Clock::time_point> attempts;
+
+  void Record() {
+    std::lock_guard lock(mutex);
+    attempts.push_back(Clock::now());
+  }
+  std::vector<Clock::time_point> Attempts() {
+    std::lock_guard lock(mutex);
+    return attempts;
+  }
+};
+AcceptScript* script = nullptr;
+
+class FailingAcceptStack : public TIdStackPosix {
+ public:
+  TIdStackSocketHandle SockAccept(TIdStackSocketHandle socket, std::string& address,
+                                  int& port) override {
+    const bool fail = script->failures.fetch_sub(1) > 0;
+    script->Record();  // after the decision: a recorded attempt has made it
+    if (fail) {
+      posix::SetLastError(WSAEMFILE);
+      return Id_INVALID_SOCKET;
+    }
+    return TIdStackPosix::SockAccept(socket, address, port);
+  }
+};
+
+std::unique_ptr<TIdStack> MakeFailingAcceptStack() {
+  return std::make_unique<FailingAcceptStack>();
+}
+
+class ListenerRetryTest : public testing::ServerTest {
+ protected:
+  void SetUp() override {
+    testing::ServerTest::SetUp();
+    script = &script_;
+  }
+  void TearDown() override {
+    script = nullptr;
+    testing::ServerTest::TearDown();
+  }
+
+  AcceptScript script_;
+  testing::ScopedStackImplementation stack_{&MakeFailingAcceptStack};
+};
+
+std::chrono::milliseconds Gap(const std::vector<Clock::time_point>& times, std::size_t i) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(times[i + 1] - times[i]);
+}
+
+TEST_F(ListenerRetryTest, RepeatedAcceptFailuresAreReportedEachWithAGrowingPause) {
+  script_.failures = 5;
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.ListenRetryPause = 40ms;
+  server.ListenRetryPauseMax = 160ms;
+  std::atomic<int> reported{0};
+  std::atomic<bool> allAsExpected{true};
+  server.OnListenException = [&](TIdListenerThread& listener, const std::exception& error) {
+    const auto* socketError = dynamic_cast<const EIdSocketError*>(&error);
+    if (socketError == nullptr || socketError->errorCode() != WSAEMFILE ||
+        &listener.ListenBinding() != &server.Bindings().BindingAt(0)) {
+      allAsExpected = false;
+    }
+    ++reported;
+  };
+  server.OnExecute = [](TIdPeerThread& peer) {
+    peer.Connection().WriteText("x");
+    peer.Connection().CloseConnection();
+  };
+  server.SetActive(true);
+  RawFd client = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(client.get()), "x");  // served once the failures are over
+  EXPECT_EQ(reported, 5);
+  EXPECT_TRUE(allAsExpected);
+  const std::vector<Clock::time_point> attempts = script_.Attempts();
+  ASSERT_GE(attempts.size(), 6u);
+  const std::chrono::milliseconds expected[] = {40ms, 80ms, 160ms, 160ms, 160ms};
+  for (std::size_t i = 0; i < 5; ++i) EXPECT_GE(Gap(attempts, i), expected[i]) << i;
+  server.SetActive(false);
+}
+
+TEST_F(ListenerRetryTest, PauseStartsShortAgainAfterAnAcceptSucceeded) {
+  script_.failures = 4;  // pauses 50, 100, 200, 400 ms
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.ListenRetryPause = 50ms;
+  server.ListenRetryPauseMax = 10s;
+  server.OnExecute = [](TIdPeerThread& peer) { peer.Connection().CloseConnection(); };
+  server.SetActive(true);
+  RawFd first = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(first.get()), "");
+  ASSERT_TRUE(testing::Eventually([&] { return script_.Attempts().size() == 6; }));
+  script_.failures = 2;  // the accept under way succeeds, the next two fail
+  RawFd second = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(second.get()), "");
+  RawFd third = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(third.get()), "");
+  const std::vector<Clock::time_point> attempts = script_.Attempts();
+  ASSERT_GE(attempts.size(), 9u);
+  // Attempts 6 and 7 fail: without the restart the first pause would be 800 ms.
+  EXPECT_GE(Gap(attempts, 6), 50ms);
+  EXPECT_LT(Gap(attempts, 6), 600ms);
+  EXPECT_GE(Gap(attempts, 7), 100ms);
+  server.SetActive(false);
+}
+
+// Whether the thread sleeps in the kernel (state S in its stat line).
+bool Sleeping(pid_t thread) {
+  std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t nameEnd = line.rfind(')');
+  return nameEnd != std::string::npos && line.compare(nameEnd + 1, 3, " S ") == 0;
+}
+
+TEST_F(ListenerRetryTest, DeactivationCutsAPauseShort) {
+  script_.failures = 1 << 30;
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.ListenRetryPause = 60s;
+  std::atomic<pid_t> listener{0};
+  server.OnListenException = [&](TIdListenerThread&, const std::exception&) {
+    listener = ::gettid();
+  };
+  server.SetActive(true);
+  // The report comes just before the pause; after it the listener only sleeps there.
+  ASSERT_TRUE(testing::Eventually([&] { return listener != 0 && Sleeping(listener); }));
+  const auto start = Clock::now();
+  server.SetActive(false);
+  EXPECT_LT(Clock::now() - start, 30s);  // far below the pause it was in
+  EXPECT_EQ(script_.Attempts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace horalux

@@ -1,0 +1,510 @@
+#include "server/tcp_server.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/main_thread.h"
+#include "server/listener_thread.h"
+#include "server/server_test_support.h"
+#include "stack/exceptions.h"
+#include "stack/wsa_codes.h"
+
+namespace horalux {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::AddLoopbackBinding;
+using testing::BoundPort;
+using testing::CountingMgr;
+using testing::Gate;
+using testing::Journal;
+using testing::Listed;
+using testing::RawConnect;
+using testing::RawFd;
+using testing::ReadToClose;
+using TCPServerTest = testing::ServerTest;
+
+// Writes `text` and closes the connection: one answer per client.
+TIdServerThreadEvent Answer(std::string text) {
+  return [text](TIdPeerThread& peer) {
+    peer.Connection().WriteText(text);
+    peer.Connection().CloseConnection();
+  };
+}
+
+TEST_F(TCPServerTest, WithoutBindingsActivationListensOnAllAddressesAtTheDefaultPort) {
+  TIdTCPServer server;
+  server.OnExecute = Answer("hello");
+  EXPECT_EQ(server.DefaultPort(), 0);
+  server.SetActive(true);
+  ASSERT_TRUE(server.Active());
+  ASSERT_EQ(server.Bindings().Count(), 1u);
+  EXPECT_EQ(server.Bindings().BindingAt(0).IP, "0.0.0.0");
+  EXPECT_NE(BoundPort(server), 0);
+
+  RawFd client = RawConnect(BoundPort(server));
+  ASSERT_TRUE(client.valid());
+  EXPECT_EQ(ReadToClose(client.get()), "hello");
+
+  server.SetActive(false);
+  EXPECT_FALSE(server.Active());
+  EXPECT_EQ(server.Bindings().Count(), 1u);  // the added binding stays
+}
+
+TEST_F(TCPServerTest, PeerGreetsConnectsServesAndDisconnectsOnItsOwnThreadInThatOrder) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.Greeting.FillReply(220, "a\nb");
+  Journal journal;
+  std::atomic<bool> onMainThread{false};
+  server.OnConnect = [&](TIdPeerThread& peer) {
+    onMainThread = onMainThread || IsMainThread();
+    journal.Add("connect " + peer.Connection().Binding()->PeerAddress());
+    peer.Connection().WriteText("after greeting\r\n");
+  };
+  server.OnExecute = [&](TIdPeerThread& peer) {
+    journal.Add("execute");
+    Answer("served")(peer);
+  };
+  Gate disconnected;
+  server.OnDisconnect = [&](TIdPeerThread&) {
+    journal.Add("disconnect");
+    disconnected.Open();
+  };
+  server.SetActive(true);
+
+  RawFd client = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(client.get()), "220-a\r\n220 b\r\nafter greeting\r\nserved");
+  ASSERT_TRUE(disconnected.Wait());
+  EXPECT_EQ(journal.Entries(),
+            (std::vector<std::string>{"connect 127.0.0.1", "execute", "disconnect"}));
+  EXPECT_FALSE(onMainThread);
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, RepliesWithoutContentSendNothingAndACodeAloneIsALine) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  RawFd silent = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(silent.get()), "x");
+  server.SetActive(false);
+
+  server.Greeting.NumericCode = 421;
+  server.SetActive(true);
+  RawFd coded = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(coded.get()), "421\r\nx");
+  server.SetActive(false);
+
+  server.Greeting.FillReply(0, "plain");
+  server.SetActive(true);
+  RawFd plain = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(plain.get()), "plain\r\nx");
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, ConnectionThatStaysOpenIsServedAgainUntilItDrops) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  std::atomic<int> served{0};
+  server.OnExecute = [&](TIdPeerThread& peer) {
+    ++served;
+    peer.Connection().WriteLine("echo " + peer.Connection().ReadLine());
+  };
+  Journal errors;
+  Gate ended;
+  server.OnException = [&](TIdPeerThread&, const std::exception& error) {
+    errors.Add(error.what());
+  };
+  server.OnDisconnect = [&](TIdPeerThread&) { ended.Open(); };
+  server.SetActive(true);
+
+  RawFd client = RawConnect(BoundPort(server));
+  ASSERT_TRUE(testing::WriteAll(client.get(), "one\r\ntwo\r\n"));
+  ::shutdown(client.get(), SHUT_WR);
+  EXPECT_EQ(ReadToClose(client.get()), "echo one\r\necho two\r\n");
+  ASSERT_TRUE(ended.Wait());
+  EXPECT_EQ(served, 3);  // the third found the client gone
+  EXPECT_EQ(errors.Entries(), std::vector<std::string>{"Connection Closed Gracefully."});
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, NothingToServeIsReportedAndEndsThePeer) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  Journal errors;
+  server.OnException = [&](TIdPeerThread&, const std::exception& error) {
+    errors.Add(dynamic_cast<const EIdNoExecuteSpecified*>(&error) ? error.what() : "other");
+  };
+  server.SetActive(true);
+  RawFd client = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(client.get()), "");
+  EXPECT_EQ(errors.Entries(), std::vector<std::string>{"No execute handler found."});
+  EXPECT_TRUE(testing::Eventually([&] { return Listed(server.ThreadMgr()) == 1; }));  // parked
+  server.SetActive(false);
+}
+
+// Each scripted failure of OnExecute, what the client saw and how often it was served.
+struct FailureCase {
+  std::function<void()> firstFailure;
+  int expectedServings;
+};
+
+TEST_F(TCPServerTest, SocketErrorsKeepThePeerUnlessAbortedOrResetOtherErrorsEndIt) {
+  const std::vector<std::pair<const char*, FailureCase>> cases = {
+      {"would block", {[] { throw EIdSocketError(WSAEWOULDBLOCK, "would block"); }, 2}},
+      {"closed socket", {[] { throw EIdClosedSocket("closed"); }, 2}},
+      {"aborted", {[] { throw EIdSocketError(WSAECONNABORTED, "aborted"); }, 1}},
+      {"reset", {[] { throw EIdSocketError(WSAECONNRESET, "reset"); }, 1}},
+      {"other", {[] { throw std::runtime_error("other"); }, 1}},
+  };
+  for (const auto& [name, failure] : cases) {
+    SCOPED_TRACE(name);
+    TIdTCPServer server;
+    AddLoopbackBinding(server);
+    std::atomic<int> servings{0};
+    server.OnExecute = [&](TIdPeerThread& peer) {
+      if (++servings == 1) failure.firstFailure();
+      Answer("second")(peer);
+    };
+    Journal errors;
+    server.OnException = [&](TIdPeerThread&, const std::exception& e) { errors.Add(e.what()); };
+    Gate ended;
+    server.OnDisconnect = [&](TIdPeerThread&) { ended.Open(); };
+    server.SetActive(true);
+    RawFd client = RawConnect(BoundPort(server));
+    const std::optional<std::string> seen = ReadToClose(client.get());
+    ASSERT_TRUE(ended.Wait());
+    EXPECT_EQ(servings, failure.expectedServings);
+    EXPECT_EQ(seen, failure.expectedServings == 2 ? "second" : "");
+    EXPECT_EQ(errors.Size(), 1u);
+    server.SetActive(false);
+  }
+}
+
+TEST_F(TCPServerTest, PeerWhoseConnectOrDisconnectHandlerRaisesStillLeavesAndIsDestroyedOnce) {
+  for (const bool failInConnect : {true, false}) {
+    SCOPED_TRACE(failInConnect ? "OnConnect raises" : "OnDisconnect raises");
+    CountingMgr mgr;
+    TIdTCPServer server;
+    server.SetThreadMgr(&mgr);
+    AddLoopbackBinding(server);
+    std::atomic<int> disconnects{0};
+    server.OnConnect = [&](TIdPeerThread&) {
+      if (failInConnect) throw std::runtime_error("connect");
+    };
+    server.OnExecute = Answer("x");
+    server.OnDisconnect = [&](TIdPeerThread&) {
+      ++disconnects;
+      throw std::runtime_error("disconnect");
+    };
+    server.SetActive(true);
+    RawFd client = RawConnect(BoundPort(server));
+    EXPECT_EQ(ReadToClose(client.get()), failInConnect ? "" : "x");
+    EXPECT_TRUE(testing::Eventually([&] { return Listed(mgr) == 1; }));  // the parked one
+    EXPECT_EQ(disconnects, failInConnect ? 0 : 1);
+    server.SetActive(false);  // no wait in vain, nothing destroyed twice
+    EXPECT_EQ(mgr.pauses, 1);
+  }
+}
+
+TEST_F(TCPServerTest, OverMaxConnectionsAClientIsClosedAtOnceWithoutAByteUntilPeersFinish) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.MaxConnections = 20;
+  Gate release;
+  std::atomic<int> waiting{0};
+  server.OnConnect = [&](TIdPeerThread&) {
+    ++waiting;
+    release.Wait();
+  };
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+
+  std::vector<RawFd> held;
+  for (int i = 0; i < 20; ++i) held.push_back(RawConnect(BoundPort(server)));
+  ASSERT_TRUE(testing::Eventually([&] { return waiting == 20; }));
+  RawFd refused = RawConnect(BoundPort(server));
+  ASSERT_TRUE(refused.valid());  // accepted by the system, then closed by the server
+  EXPECT_EQ(ReadToClose(refused.get()), "");
+  EXPECT_EQ(waiting, 20);
+
+  release.Open();
+  for (RawFd& client : held) EXPECT_EQ(ReadToClose(client.get()), "x");
+  ASSERT_TRUE(testing::Eventually([&] { return Listed(server.ThreadMgr()) == 1; }));
+  RawFd later = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(later.get()), "x");
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, RefusedClientGetsMaxConnectionReplyWhenItHasContent) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.MaxConnections = 1;
+  server.MaxConnectionReply.FillReply(421, "busy");
+  Gate release;
+  Gate connected;
+  server.OnConnect = [&](TIdPeerThread&) {
+    connected.Open();
+    release.Wait();
+  };
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  RawFd first = RawConnect(BoundPort(server));
+  ASSERT_TRUE(connected.Wait());
+  RawFd second = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(second.get()), "421 busy\r\n");
+  release.Open();
+  EXPECT_EQ(ReadToClose(first.get()), "x");
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, WithoutMaxConnectionsThereIsNoLimit) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  Gate release;
+  std::atomic<int> waiting{0};
+  server.OnConnect = [&](TIdPeerThread&) {
+    ++waiting;
+    release.Wait();
+  };
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  std::vector<RawFd> clients;
+  for (int i = 0; i < 40; ++i) clients.push_back(RawConnect(BoundPort(server)));
+  EXPECT_TRUE(testing::Eventually([&] { return waiting == 40; }));
+  release.Open();
+  for (RawFd& client : clients) EXPECT_EQ(ReadToClose(client.get()), "x");
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, DeactivationWithoutClientsTakesOneWaitStep) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.SetActive(true);
+  const int port = BoundPort(server);
+  const auto start = std::chrono::steady_clock::now();
+  server.SetActive(false);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 250ms);
+  EXPECT_FALSE(server.Active());
+  EXPECT_FALSE(RawConnect(port).valid());  // nothing listens any more
+}
+
+TEST_F(TCPServerTest, DeactivationLooksAtThePeersOnlyAfterEachWaitStep) {
+  for (const auto& [waitTime, expectedPauses, raises] :
+       {std::tuple{5000, 1, false}, std::tuple{100, 0, true}, std::tuple{249, 0, true}}) {
+    SCOPED_TRACE(waitTime);
+    CountingMgr mgr;
+    TIdTCPServer server;
+    server.SetThreadMgr(&mgr);
+    AddLoopbackBinding(server);
+    server.TerminateWaitTime = waitTime;
+    server.SetActive(true);
+    if (raises) {
+      EXPECT_THROW(server.SetActive(false), EIdTerminateThreadTimeout);
+    } else {
+      EXPECT_NO_THROW(server.SetActive(false));
+    }
+    EXPECT_EQ(mgr.pauses, expectedPauses);
+    EXPECT_FALSE(server.Active());
+  }
+}
+
+TEST_F(TCPServerTest, DeactivationClosesTheSocketOfAClientThatStaysAndItsPeerEnds) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  Gate reading;
+  server.OnExecute = [&](TIdPeerThread& peer) {
+    reading.Open();
+    peer.Connection().ReadLine();  // the client never sends a line
+  };
+  Journal errors;
+  server.OnException = [&](TIdPeerThread&, const std::exception& e) { errors.Add(e.what()); };
+  server.SetActive(true);
+  RawFd client = RawConnect(BoundPort(server));
+  ASSERT_TRUE(reading.Wait());
+  server.SetActive(false);
+  EXPECT_FALSE(server.Active());
+  EXPECT_EQ(ReadToClose(client.get()), "");
+  EXPECT_EQ(errors.Size(), 1u);
+}
+
+TEST_F(TCPServerTest, PeerStuckInAHandlerMakesDeactivationTimeOutHarmlessly) {
+  CountingMgr mgr;
+  auto server = std::make_unique<TIdTCPServer>();
+  server->SetThreadMgr(&mgr);
+  AddLoopbackBinding(*server);
+  server->TerminateWaitTime = 500;
+  Gate stuck;
+  Gate release;
+  server->OnConnect = [&](TIdPeerThread&) {
+    stuck.Open();
+    release.Wait();  // deaf to its closed socket
+  };
+  server->OnExecute = Answer("x");
+  server->SetActive(true);
+  const int port = BoundPort(*server);
+  RawFd client = RawConnect(port);
+  ASSERT_TRUE(stuck.Wait());
+  try {
+    server->SetActive(false);
+    FAIL() << "a stuck peer, yet no time-out";
+  } catch (const EIdTerminateThreadTimeout& error) {
+    EXPECT_EQ(error.Message(), "Terminate Thread Timeout");
+  }
+  EXPECT_EQ(mgr.pauses, 2);
+  EXPECT_FALSE(server->Active());
+  EXPECT_FALSE(RawConnect(port).valid());  // the listeners are gone
+  EXPECT_NO_THROW(server->SetActive(false));
+  EXPECT_EQ(mgr.pauses, 2);  // the second deactivation did nothing
+
+  release.Open();
+  EXPECT_EQ(ReadToClose(client.get()), "");  // its socket was closed under it
+  server.reset();
+}
+
+TEST_F(TCPServerTest, DestroyingAServerWhosePeerIsStuckWaitsForThatPeer) {
+  CountingMgr mgr;
+  Gate release;
+  std::atomic<bool> released{false};
+  mgr.onPause = [&](int count) {
+    if (count < 3) return;  // the destructor has been waiting for a while
+    released = true;
+    release.Open();
+  };
+  auto server = std::make_unique<TIdTCPServer>();
+  server->SetThreadMgr(&mgr);
+  AddLoopbackBinding(*server);
+  server->TerminateWaitTime = 0;  // deactivation gives up at once
+  Gate stuck;
+  server->OnConnect = [&](TIdPeerThread&) {
+    stuck.Open();
+    release.Wait();
+  };
+  std::atomic<bool> disconnectedAfterRelease{false};
+  server->OnDisconnect = [&](TIdPeerThread&) { disconnectedAfterRelease = released.load(); };
+  server->OnExecute = Answer("x");
+  server->SetActive(true);
+  RawFd client = RawConnect(BoundPort(*server));
+  ASSERT_TRUE(stuck.Wait());
+  server.reset();  // swallows the time-out, then waits for the peer
+  EXPECT_TRUE(released);
+  EXPECT_TRUE(disconnectedAfterRelease);
+  EXPECT_EQ(Listed(mgr), 0u);
+}
+
+TEST_F(TCPServerTest, ReactivationMakesNewListenersAndANewManager) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  TIdThreadMgr* first = &server.ThreadMgr();
+  EXPECT_EQ(first->Owner(), &server);
+  bool firstDestroyed = false;
+  struct Watch : TComponent {
+    bool* flag;
+    TComponent* watched;
+    Watch(bool* f, TComponent* w) : flag(f), watched(w) { FreeNotification(w); }
+    void Notification(TComponent* c, TOperation op) override {
+      if (c == watched && op == TOperation::opRemove) *flag = true;
+    }
+  } watch(&firstDestroyed, first);
+  server.SetActive(false);
+  EXPECT_TRUE(firstDestroyed);
+
+  server.SetActive(true);
+  EXPECT_EQ(server.ThreadMgr().Owner(), &server);
+  RawFd client = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(client.get()), "x");
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, TwoBindingsGiveTwoListenersEachWithItsParkedPeer) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  AddLoopbackBinding(server);
+  server.OnExecute = Answer("x");
+  const int threadsBefore = testing::ThreadCount();
+  server.SetActive(true);
+  EXPECT_TRUE(testing::Eventually([&] {
+    auto live = server.ThreadMgr().LiveThreads.Lock();
+    return live->size() == 2 && live->at(0)->Parked() && live->at(1)->Parked();
+  }));
+  EXPECT_GE(testing::ThreadCount(), threadsBefore + 2);
+  for (std::size_t i = 0; i < 2; ++i) {
+    RawFd client = RawConnect(BoundPort(server, i));
+    EXPECT_EQ(ReadToClose(client.get()), "x");
+  }
+  server.SetActive(false);
+}
+
+TEST_F(TCPServerTest, FailedActivationLeavesNothingRunningAndALaterOneWorks) {
+  testing::RawListener occupant;
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  TIdSocketHandle& taken = AddLoopbackBinding(server);
+  taken.Port = occupant.Port();
+  server.ReuseSocket = rsFalse;
+  EXPECT_THROW(server.SetActive(true), EIdCouldNotBindSocket);
+  EXPECT_FALSE(server.Active());
+  EXPECT_FALSE(server.Bindings().BindingAt(0).HasSocket());
+
+  server.Bindings().Delete(1);
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  RawFd client = RawConnect(BoundPort(server));
+  EXPECT_EQ(ReadToClose(client.get()), "x");
+  server.SetActive(false);
+}
+
+int ReuseAddressOf(TIdSocketHandle& binding) {
+  int value = -1;
+  int length = sizeof value;
+  SharedStack().SockGetOption(binding.socketId(), Id_SOL_SOCKET, Id_SO_REUSEADDR, &value, length);
+  return value;
+}
+
+TEST_F(TCPServerTest, AddressReuseIsSetWhenTrueOrOSDependentButNotWhenFalse) {
+  for (const auto& [reuse, expected] :
+       {std::pair{rsOSDependent, 1}, std::pair{rsTrue, 1}, std::pair{rsFalse, 0}}) {
+    SCOPED_TRACE(reuse);
+    TIdTCPServer server;
+    AddLoopbackBinding(server);
+    server.ReuseSocket = reuse;
+    server.SetActive(true);
+    EXPECT_EQ(ReuseAddressOf(server.Bindings().BindingAt(0)) != 0, expected != 0);
+    server.SetActive(false);
+  }
+}
+
+TEST_F(TCPServerTest, SwitchedOffAndOnAgainTheServerBindsItsPortDespiteLingeringConnections) {
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  server.OnExecute = Answer("x");
+  server.SetActive(true);
+  const int port = BoundPort(server);
+  {
+    RawFd client = RawConnect(port);
+    EXPECT_EQ(ReadToClose(client.get()), "x");  // the server closed first: TIME_WAIT its side
+  }
+  server.SetActive(false);
+  ASSERT_EQ(BoundPort(server), port);
+  server.ReuseSocket = rsFalse;
+  EXPECT_THROW(server.SetActive(true), EIdCouldNotBindSocket);
+  server.ReuseSocket = rsOSDependent;
+  server.SetActive(true);
+  RawFd client = RawConnect(port);
+  EXPECT_EQ(ReadToClose(client.get()), "x");
+  server.SetActive(false);
+}
+
+}  // namespace
+}  // namespace horalux
