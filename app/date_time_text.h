@@ -1,0 +1,32 @@
+// Date and time texts in the user's locale, read once at start: the short date format
+// and the long time format without the time-zone name.
+// Not thread-safe (QLocale copies are, but the window uses one object on its thread).
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <string>
+
+#include "timeproto/time_value.h"
+
+namespace horalux {
+
+class DateTimeFormats {
+ public:
+  explicit DateTimeFormats(const QLocale& locale = QLocale::system());
+
+  // The short date, a blank and the long time; the date alone at exactly midnight.
+  std::string DateTimeText(TDateTime when) const;
+  // The long time: hours as the locale writes them, two-digit minutes and seconds, the
+  // locale's separator, and its AM/PM designator where it uses a 12-hour clock.
+  std::string TimeText(TDateTime when) const;
+
+  const QString& LongTimeFormat() const noexcept { return longTime_; }
+
+ private:
+  QLocale locale_;
+  QString shortDate_;
+  QString longTime_;
+};
+
+}  // namespace horalux

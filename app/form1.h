@@ -1,0 +1,149 @@
+// TForm1: the program's one window and its controller. It owns the controls (see
+// form1_layout.cpp), the components (time client and server, idle processing, timers,
+// tray icon, popup menu, single-instance guard), the activity log and the handlers
+// behind them. Its constructor runs the four phases of window creation: components with
+// their settings, references between them, after-loading steps, then FormCreate.
+//
+// Thread-safety: main thread only, except IdTimeServerConnect, which the time server
+// calls on a connection's thread and which hands its line to the main thread without
+// waiting.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <memory>
+#include <string>
+
+#include "app/activity_log.h"
+#include "app/date_time_text.h"
+#include "app/form1_environment.h"
+#include "app/incoming_lines.h"
+#include "net/component.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class QAction;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTimer;
+
+namespace horalux {
+
+class TIdAntiFreeze;
+class TIdPeerThread;
+class TIdTime;
+class TIdTimeServer;
+class TImageList;
+class TabfOneInstance;
+class TabfTrayIcon;
+class TUrlLabel;
+
+class TForm1 final : public QDialog {
+ public:
+  // Builds the window and runs its start-up (FormCreate).
+  explicit TForm1(Form1Environment environment);
+  ~TForm1() override;
+
+  // Handlers, as the window's controls and components call them.
+  void FormCreate();
+  void btSyncClick();
+  void btSaveClick();
+  void btHideClick();
+  void abfTrayIconDblClick();
+  void mnOptionsClick();
+  void mnExitClick();
+  void ckServerClick();
+  void IdTimeServerConnect(TIdPeerThread& AThread);
+  void Timer1Timer();
+  void Timer2Timer();
+  void lblURLClick();
+
+  // What the tests and the status display look at.
+  bool SyncInProgress() const noexcept { return syncInProgress_; }
+  int MinutesElapsed() const noexcept { return minutesElapsed_; }
+  const ActivityLog& LogLines() const noexcept { return log_; }
+  // Incoming lines never handed to the log because newer ones replaced them.
+  std::uint64_t IncomingLinesDropped() const { return incoming_.Dropped(); }
+  TIdTime& IdTime() const noexcept { return *idTime_; }
+  TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
+  TIdAntiFreeze& IdAntiFreeze() const noexcept { return *idAntiFreeze_; }
+  TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
+  TabfOneInstance& abfOneInstance1() const noexcept { return *abfOneInstance1_; }
+  QMenu& PopupMenu() const noexcept { return *popupMenu_; }
+
+  // The controls, named as the window description names them.
+  QGroupBox* GroupBox2 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QSpinBox* edInterval = nullptr;  // the edit and its up-down control in one
+  QCheckBox* ckStartup = nullptr;
+  QComboBox* cbTimeHost = nullptr;
+  QPushButton* btSync = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QCheckBox* ckServer = nullptr;
+  QPlainTextEdit* Log = nullptr;
+  QLabel* Label7 = nullptr;
+  TUrlLabel* lblURL = nullptr;
+  QPushButton* btSave = nullptr;
+  QPushButton* btHide = nullptr;
+  QWidget* StatusBar = nullptr;
+  QLabel* StatusPanel0 = nullptr;  // run or server status
+  QLabel* StatusPanel1 = nullptr;  // date and time
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer2 = nullptr;
+  QAction* mnOptions = nullptr;
+  QAction* N1 = nullptr;
+  QAction* mnExit = nullptr;
+
+  static constexpr const char* kWebAddress = "https://horalux.example/";
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void reject() override;  // Escape does nothing
+
+ private:
+  // Window creation, in its four phases.
+  void CreateControls();
+  void CreateComponents();
+  void ResolveReferences();
+  void RunAfterLoadingSteps();
+  void ConnectHandlers();
+
+  void ShowMainWindow();
+  void ShowStartupWarning();
+  void ReadSettings();
+  void SetChecked(QCheckBox& box, bool checked);
+
+  // One run, and the steps inside its protected block.
+  void RunSync();
+  void QueryAndSetClock();
+  void ConnectLogView();
+  void AppendLogLine(const std::string& line, bool incoming);
+  void DrainIncomingLines();
+  std::string TimeTextNow() const;
+
+  Form1Environment env_;
+  DateTimeFormats formats_;
+  ActivityLog log_;
+  IncomingLines incoming_;
+  bool syncInProgress_ = false;
+  bool syncRequestedMeanwhile_ = false;
+  int minutesElapsed_ = 0;
+
+  TComponent components_;  // owns the components below, freed newest first
+  TImageList* ImageList1_ = nullptr;
+  TIdTime* idTime_ = nullptr;
+  TIdTimeServer* idTimeServer_ = nullptr;
+  TIdAntiFreeze* idAntiFreeze_ = nullptr;
+  TabfTrayIcon* abfTrayIcon_ = nullptr;
+  std::unique_ptr<QMenu> popupMenu_;
+  TabfOneInstance* abfOneInstance1_ = nullptr;
+};
+
+}  // namespace horalux

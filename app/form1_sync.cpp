@@ -1,0 +1,132 @@
+// The synchronisation run, the minute counter and the activity log of TForm1.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextCursor>
+
+#include "app/form1.h"
+#include "app/log_lines.h"
+#include "desktop/tray_icon.h"
+#include "desktop/tray_images.h"
+#include "server/peer_thread.h"
+#include "timeproto/time_client.h"
+
+namespace horalux {
+namespace {
+
+// Every log line also goes to standard error, for people running the program headless.
+Q_LOGGING_CATEGORY(horaluxLog, "horalux.log")
+
+// Ends a run on every path: flag, status text and cursor back as they were.
+class RunMarker {
+ public:
+  RunMarker(bool& flag, QLabel& status) : flag_(flag), status_(status) {
+    flag_ = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  }
+  ~RunMarker() {
+    flag_ = false;
+    status_.clear();
+    QApplication::restoreOverrideCursor();
+  }
+  RunMarker(const RunMarker&) = delete;
+  RunMarker& operator=(const RunMarker&) = delete;
+
+ private:
+  bool& flag_;
+  QLabel& status_;
+};
+
+void RemoveFirstLine(QPlainTextEdit& edit) {
+  QTextCursor cursor(edit.document()->firstBlock());
+  if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor)) {
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+  }
+  cursor.removeSelectedText();
+}
+
+}  // namespace
+
+// A start that arrives while a run waits on the network (a click or a minute tick handled
+// by an idle step) never enters the time client again: it is kept and run right after.
+void TForm1::btSyncClick() {
+  if (syncInProgress_) {
+    syncRequestedMeanwhile_ = true;
+    return;
+  }
+  do {
+    syncRequestedMeanwhile_ = false;
+    RunSync();
+  } while (syncRequestedMeanwhile_);
+}
+
+void TForm1::RunSync() {
+  const RunMarker marker(syncInProgress_, *StatusPanel0);
+  StatusPanel0->setText(QStringLiteral("Connecting to ") + cbTimeHost->currentText() +
+                        QStringLiteral(" ..."));
+  log_.TrimForRun();
+  idTime_->Host = cbTimeHost->currentText().toStdString();
+  try {
+    QueryAndSetClock();
+  } catch (const std::exception&) {
+    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), false);
+    abfTrayIcon_->SetImageIndex(tiFailed);
+  }
+}
+
+void TForm1::QueryAndSetClock() {
+  const TDateTime serverTime = idTime_->QueryDateTime();
+  const TDateTime localNow = env_.localClock();
+  if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
+  const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
+  const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
+  AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal), false);
+  abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
+}
+
+void TForm1::Timer2Timer() {
+  ++minutesElapsed_;
+  const int interval = edInterval->value();
+  if (minutesElapsed_ >= interval && interval > 0) {
+    btSyncClick();
+    minutesElapsed_ = 0;
+  }
+}
+
+// On a connection's thread: the line goes to the main thread without waiting for it.
+void TForm1::IdTimeServerConnect(TIdPeerThread& AThread) {
+  const std::string address = AThread.Connection().Binding()->PeerAddress();
+  if (incoming_.Push(IncomingLine(TimeTextNow(), address))) {
+    QMetaObject::invokeMethod(
+        this, [this] { DrainIncomingLines(); }, Qt::QueuedConnection);
+  }
+}
+
+void TForm1::DrainIncomingLines() {
+  for (const std::string& line : incoming_.TakeAll()) AppendLogLine(line, true);
+}
+
+void TForm1::AppendLogLine(const std::string& line, bool incoming) {
+  if (incoming) {
+    log_.AppendIncoming(line);
+  } else {
+    log_.AppendRunLine(line);
+  }
+}
+
+void TForm1::ConnectLogView() {
+  log_.SetListener({[this] { RemoveFirstLine(*Log); },
+                    [this](const std::string& line) {
+                      const QString text = QString::fromStdString(line);
+                      Log->appendPlainText(text);
+                      qCInfo(horaluxLog).noquote() << text;
+                    }});
+}
+
+std::string TForm1::TimeTextNow() const { return formats_.TimeText(env_.localClock()); }
+
+}  // namespace horalux

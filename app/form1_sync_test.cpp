@@ -1,0 +1,199 @@
+// Synchronisation runs, the minute counter and the activity log of TForm1.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include "app/form1_test_support.h"
+#include "desktop/tray_icon.h"
+#include "tests/support/loopback.h"
+#include "tests/support/scripted_server.h"
+#include "timeproto/time_client.h"
+
+namespace horalux::testing {
+namespace {
+
+constexpr std::uint32_t kValue = 3'974'000'000u;  // 2025-12-06 UTC
+constexpr double kSecond = 1.0 / 86400.0;
+
+const TDateTime kServerTime = TimeValueToDateTimeNear(kValue, 0, 2.0, 45997.0);
+
+class SyncTest : public FormTest {
+ protected:
+  // A window whose host is a loopback server answering with kValue, and whose local
+  // clock stands `offsetSeconds` away from the server's time.
+  void StartWithServer(PeerScript script, double offsetSeconds) {
+    server = std::make_unique<ScriptedServer>(std::move(script));
+    clientPort = server->Port();
+    localClock = [offsetSeconds] { return kServerTime + offsetSeconds * kSecond; };
+    WriteHostList("");
+    WriteStore(
+        "\"Host\"=\"127.0.0.1\"\n\"Interval\"=dword:0000000f\n"
+        "\"Sync on Startup\"=dword:00000000\n\"Start Server\"=dword:00000000\n");
+    Start();
+  }
+
+  std::string TimeText() const { return DateTimeFormats().TimeText(localClock()); }
+
+  std::unique_ptr<ScriptedServer> server;
+};
+
+TEST_F(SyncTest, ASuccessfulRunSetsTheClockAndLogsTheDifference) {
+  StartWithServer({TimeBytes(kValue)}, 2.0);
+  form->btSyncClick();
+  ASSERT_EQ(clock->requests.size(), 1u);
+  const TSystemTime set = clock->requests[0];
+  EXPECT_EQ(SystemTimeToDateTime(set), kServerTime);
+  EXPECT_EQ(LogLines(),
+            std::vector<std::string>{"-> " + TimeText() + "  127.0.0.1 * difference +2 sec"});
+  EXPECT_EQ(ViewLines(), LogLines());
+  EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 0);
+  EXPECT_FALSE(form->SyncInProgress());
+  EXPECT_EQ(form->StatusPanel0->text(), QString());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SyncTest, RoundsTheDifferenceToWholeSeconds) {
+  for (const auto& [offset, text] : std::vector<std::pair<double, std::string>>{
+           {-2.6, "difference -3 sec"}, {-2.4, "difference -2 sec"}, {1.2, "difference +1 sec"}}) {
+    form.reset();
+    StartWithServer({TimeBytes(kValue)}, offset);
+    form->btSyncClick();
+    ASSERT_EQ(form->LogLines().Lines().size(), 1u);
+    EXPECT_NE(form->LogLines().Lines()[0].find(" * " + text), std::string::npos)
+        << form->LogLines().Lines()[0];
+  }
+}
+
+TEST_F(SyncTest, AClockThatCouldNotBeSetIsSaidSoAndShowsTheFailedImage) {
+  clockRefusal = "Operation not permitted";
+  StartWithServer({TimeBytes(kValue)}, 0.0);
+  form->btSyncClick();
+  EXPECT_EQ(LogLines(), std::vector<std::string>{"-> " + TimeText() +
+                                                 "  127.0.0.1 * difference 0 sec * clock not set: "
+                                                 "Operation not permitted"});
+  EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 1);
+}
+
+TEST_F(SyncTest, AFailedRunLogsTheConnectErrorAndShowsTheFailedImage) {
+  StartWithServer({""}, 0.0);  // closes without a byte
+  form->btSyncClick();
+  EXPECT_EQ(LogLines(),
+            std::vector<std::string>{"-> " + TimeText() + "  127.0.0.1 *** Connect Error ***"});
+  EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 1);
+  EXPECT_TRUE(clock->requests.empty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(SyncTest, NoValueLeavesLogClockAndImageAlone) {
+  StartWithServer({"\x01\x02"}, 0.0);
+  form->btSyncClick();
+  EXPECT_TRUE(form->LogLines().Lines().empty());
+  EXPECT_TRUE(clock->requests.empty());
+  EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 0);
+}
+
+TEST_F(SyncTest, AnEmptyHostStillRuns) {
+  StartWithServer({TimeBytes(kValue)}, 0.0);
+  form->cbTimeHost->setEditText(QString());
+  form->btSyncClick();
+  ASSERT_EQ(form->LogLines().Lines().size(), 1u);
+  EXPECT_EQ(form->LogLines().Lines()[0], "-> " + TimeText() + "   *** Connect Error ***");
+}
+
+TEST_F(SyncTest, TheStatusShowsTheRunWhileItWaits) {
+  StartWithServer({TimeBytes(kValue), 700}, 0.0);
+  QString seen;
+  QTimer::singleShot(300, [&] {
+    seen = form->StatusPanel0->text();
+    form->Timer1Timer();  // the status refresh leaves the run's text alone
+    seen += QLatin1Char('|') + form->StatusPanel0->text();
+  });
+  form->btSyncClick();
+  EXPECT_EQ(seen, QStringLiteral("Connecting to 127.0.0.1 ...|Connecting to 127.0.0.1 ..."));
+}
+
+TEST_F(SyncTest, AStartDuringARunIsRunAfterItAndNeverEntersTheClientTwice) {
+  StartWithServer({TimeBytes(kValue), 500}, 0.0);
+  QTimer::singleShot(200, [&] { form->btSync->click(); });
+  form->btSyncClick();
+  EXPECT_EQ(form->LogLines().Lines().size(), 2u);
+  EXPECT_EQ(server->Accepted(), 2);
+  EXPECT_EQ(clock->requests.size(), 2u);
+}
+
+TEST_F(SyncTest, StartUpRunHappensWithTheWindowHidden) {
+  server = std::make_unique<ScriptedServer>(PeerScript{TimeBytes(kValue)});
+  clientPort = server->Port();
+  localClock = [] { return kServerTime; };
+  WriteHostList("");
+  WriteStore(
+      "\"Host\"=\"127.0.0.1\"\n\"Interval\"=dword:0000000f\n"
+      "\"Sync on Startup\"=dword:00000001\n\"Start Server\"=dword:00000000\n");
+  Start();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(form->LogLines().Lines().size(), 1u);
+  EXPECT_EQ(clock->requests.size(), 1u);
+}
+
+class MinuteCounterTest : public FormTest {
+ protected:
+  MinuteCounterTest() {
+    WriteHostList("");
+    WriteStore(
+        "\"Host\"=\"127.0.0.1\"\n\"Interval\"=dword:0000000f\n"
+        "\"Sync on Startup\"=dword:00000000\n\"Start Server\"=dword:00000000\n");
+    Start();
+    // An empty host fails at once, without any lookup beyond this machine: every run
+    // leaves one line, quickly.
+    form->cbTimeHost->setEditText(QString());
+  }
+  std::size_t Runs() const { return form->LogLines().Lines().size(); }
+  void Ticks(int count) {
+    for (int i = 0; i < count; ++i) form->Timer2Timer();
+  }
+};
+
+TEST_F(MinuteCounterTest, RunsAtTheFifteenthTickAndEveryFifteenAfter) {
+  Ticks(14);
+  EXPECT_EQ(Runs(), 0u);
+  Ticks(1);
+  EXPECT_EQ(Runs(), 1u);
+  EXPECT_EQ(form->MinutesElapsed(), 0);
+  Ticks(15);
+  EXPECT_EQ(Runs(), 2u);
+}
+
+TEST_F(MinuteCounterTest, IntervalZeroStopsRunsAndFifteenAfterFortyRunsAtTheNextTick) {
+  form->edInterval->setValue(0);
+  Ticks(40);
+  EXPECT_EQ(Runs(), 0u);
+  EXPECT_EQ(form->MinutesElapsed(), 40);
+  form->edInterval->setValue(15);
+  Ticks(1);
+  EXPECT_EQ(Runs(), 1u);
+}
+
+TEST_F(MinuteCounterTest, ButtonRunsDoNotResetTheCounter) {
+  Ticks(10);
+  form->btSyncClick();
+  EXPECT_EQ(form->MinutesElapsed(), 10);
+}
+
+TEST_F(MinuteCounterTest, TheLogKeepsAtMostAHundredLinesAndTheViewFollows) {
+  for (int i = 0; i < 105; ++i) form->btSyncClick();
+  EXPECT_EQ(form->LogLines().Lines().size(), 100u);
+  EXPECT_EQ(ViewLines().size(), 100u);
+}
+
+}  // namespace
+}  // namespace horalux::testing

@@ -1,0 +1,42 @@
+// Horalux: keeps this computer's clock right with the Time Protocol (RFC 868), and can
+// serve it to others. Lives in the notification area; see the README.
+#include <QApplication>
+#include <QIcon>
+#include <chrono>
+
+#include "app/event_loop_hooks.h"
+#include "app/form1.h"
+#include "app/termination_signals.h"
+#include "desktop/application.h"
+#include "desktop/tray_images.h"
+#include "server/thread.h"
+
+int main(int argc, char** argv) {
+  QApplication qtApplication(argc, argv);
+  // The window hides into the notification area; only "Exit" or its close box end the
+  // program.
+  QApplication::setQuitOnLastWindowClosed(false);
+  QApplication::setWindowIcon(horalux::ProgramIcon());
+
+  horalux::TApplication application;
+  application.SetTitle(QStringLiteral("Horalux"));
+  horalux::InstallEventLoopHooks();
+  const horalux::TerminationSignals terminationSignals([&application] { application.Terminate(); });
+
+  horalux::Form1Environment environment;
+  environment.application = &application;
+  environment.store = std::make_unique<horalux::RegistryStore>();
+  environment.clockSetter = horalux::MakeSystemClockSetter();
+  int exitCode = 1;
+  try {
+    horalux::TForm1 form(std::move(environment));
+    exitCode = application.Run();
+  } catch (const std::exception& error) {
+    // Nothing caught it on the way: the window could not even be built.
+    application.ShowException(error);
+  }
+  horalux::RemoveEventLoopHooks();
+  // Connection threads dispose of themselves; let the last of them finish.
+  horalux::AwaitThreadsEnded(std::chrono::seconds(5));
+  return exitCode;
+}

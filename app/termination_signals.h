@@ -1,0 +1,25 @@
+// Turns SIGTERM and SIGINT (a session logging out, Ctrl+C in a terminal) into an orderly
+// end of the event loop, so that the window and its components are destroyed as on
+// "Exit": the server stops, the icon goes, the single-instance lock is released.
+// One object per process, made and destroyed on the main thread.
+#pragma once
+
+#include <QSocketNotifier>
+#include <functional>
+#include <memory>
+
+namespace horalux {
+
+class TerminationSignals {
+ public:
+  explicit TerminationSignals(std::function<void()> onSignal);
+  ~TerminationSignals();
+  TerminationSignals(const TerminationSignals&) = delete;
+  TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+ private:
+  std::function<void()> onSignal_;
+  std::unique_ptr<QSocketNotifier> notifier_;
+};
+
+}  // namespace horalux

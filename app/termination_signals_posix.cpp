@@ -1,0 +1,53 @@
+// The classic self-pipe: the signal handler only writes a byte; the event loop reads it.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "app/termination_signals.h"
+
+namespace horalux {
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+extern "C" void OnTerminationSignal(int) {
+  const char byte = 1;
+  (void)::write(signalPipe[1], &byte, 1);
+}
+
+void Handle(int signal, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(signal, &action, nullptr);
+}
+
+}  // namespace
+
+TerminationSignals::TerminationSignals(std::function<void()> onSignal)
+    : onSignal_(std::move(onSignal)) {
+  if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+    char bytes[16];
+    while (::read(signalPipe[0], bytes, sizeof bytes) > 0) {
+    }
+    onSignal_();
+  });
+  Handle(SIGTERM, &OnTerminationSignal);
+  Handle(SIGINT, &OnTerminationSignal);
+}
+
+TerminationSignals::~TerminationSignals() {
+  Handle(SIGTERM, SIG_DFL);
+  Handle(SIGINT, SIG_DFL);
+  notifier_.reset();
+  for (int& end : signalPipe) {
+    if (end >= 0) ::close(end);
+    end = -1;
+  }
+}
+
+}  // namespace horalux
