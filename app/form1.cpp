@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QUrl>
@@ -154,6 +155,13 @@ void TForm1::SetChecked(QCheckBox& box, bool checked) {
 }
 
 void TForm1::ShowMainWindow() {
+  if (!shownBefore_) {
+    // The first time at the centre of the desktop; afterwards wherever the user put it.
+    shownBefore_ = true;
+    if (const QScreen* desktop = screen()) {
+      move(desktop->availableGeometry().center() - frameGeometry().center() + pos());
+    }
+  }
   show();
   raise();
   activateWindow();

@@ -100,6 +100,7 @@ class TForm1 final : public QDialog {
   QAction* mnExit = nullptr;
 
   static constexpr const char* kWebAddress = "https://horalux.example/";
+  static constexpr const char* kWebAddressShown = "horalux.example";
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -134,6 +135,7 @@ class TForm1 final : public QDialog {
   IncomingLines incoming_;
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
+  bool shownBefore_ = false;
   int minutesElapsed_ = 0;
 
   TComponent components_;  // owns the components below, freed newest first

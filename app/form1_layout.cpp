@@ -10,11 +10,14 @@
 #include <QSpinBox>
 
 #include "app/form1.h"
+#include "app/spaced_label.h"
 #include "app/url_label.h"
+#include "app/window_font.h"
 
 namespace horalux {
 namespace {
 
+constexpr const char* kIntervalCaption = "Synchronize time &every                     minutes";
 constexpr int kClientWidth = 329;
 constexpr int kClientHeight = 361;
 
@@ -38,6 +41,28 @@ void MakePlainButton(QPushButton* button) {
   button->setDefault(false);
 }
 
+constexpr int kCheckIndicator = 20;  // the box and its gap before a check box's text
+constexpr int kButtonMargin = 8;
+
+// Each caption with the room its control leaves for it, by the window description's
+// geometry. The interval edit splits Label2: its first part ends where the edit begins
+// (122), its last part starts where the edit's arrows end (176).
+std::vector<CaptionRoom> Captions() {
+  const auto [every, minutes] = TSpacedLabel::Parts(QString::fromLatin1(kIntervalCaption));
+  return {
+      {QStringLiteral("Get time &from"),
+       85 - 16 - 2},  // up to the host box, which is not its parent
+      {every, 122 - 8 - 2},
+      {minutes, 8 + 208 - 176 - 2},
+      {QStringLiteral("Synchronize &time when Horalux starts"), 241 - kCheckIndicator},
+      {QStringLiteral("&Other Clients can get the time from this machine"), 273 - kCheckIndicator},
+      {QStringLiteral("Sync &Now"), 73 - kButtonMargin},
+      {QStringLiteral("&Save Settings"), 81 - kButtonMargin},
+      {QStringLiteral("Horalux 1.0"), 129, true},
+      {QString::fromLatin1(TForm1::kWebAddressShown), 129},
+  };
+}
+
 }  // namespace
 
 void TForm1::CreateControls() {
@@ -45,17 +70,15 @@ void TForm1::CreateControls() {
   setFixedSize(kClientWidth, kClientHeight);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  QFont font(QStringLiteral("MS Sans Serif"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(11);
+  const QFont font = WindowFont(Captions());
   setFont(font);
 
   GroupBox2 = Place<QGroupBox>(this, "GroupBox2", 8, 8, 313, 105);
   GroupBox2->setTitle(QStringLiteral("NTP Client"));
   Label1 = Place<QLabel>(GroupBox2, "Label1", 8, 18, 62, 13);
   Label1->setText(QStringLiteral("Get time &from"));
-  Label2 = Place<QLabel>(GroupBox2, "Label2", 8, 50, 208, 13);
-  Label2->setText(QStringLiteral("Synchronize time &every                     minutes"));
+  Label2 = Place<TSpacedLabel>(GroupBox2, "Label2", 8, 50, 208, 13);
+  Label2->setText(QString::fromLatin1(kIntervalCaption));
   edInterval = Place<QSpinBox>(GroupBox2, "edInterval", 122, 48, 54, 21);
   edInterval->setRange(0, 9999);
   edInterval->setSingleStep(15);
@@ -91,7 +114,7 @@ void TForm1::CreateControls() {
   bold.setBold(true);
   Label7->setFont(bold);
   lblURL = Place<TUrlLabel>(this, "lblURL", 104, 318, 129, 13);
-  lblURL->setText(QString::fromLatin1(kWebAddress));
+  lblURL->setText(QString::fromLatin1(kWebAddressShown));
   lblURL->setAlignment(Qt::AlignCenter);
   lblURL->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
   lblURL->setCursor(Qt::PointingHandCursor);

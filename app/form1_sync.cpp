@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -47,6 +48,16 @@ void RemoveFirstLine(QPlainTextEdit& edit) {
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
   }
   cursor.removeSelectedText();
+}
+
+// The newest line from its start: a long line must not leave the view scrolled sideways.
+void ShowStartOfLastLine(QPlainTextEdit& edit) {
+  QTextCursor cursor = edit.textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.movePosition(QTextCursor::StartOfBlock);
+  edit.setTextCursor(cursor);
+  edit.ensureCursorVisible();
+  edit.horizontalScrollBar()->setValue(0);
 }
 
 }  // namespace
@@ -123,6 +134,7 @@ void TForm1::ConnectLogView() {
                     [this](const std::string& line) {
                       const QString text = QString::fromStdString(line);
                       Log->appendPlainText(text);
+                      ShowStartOfLastLine(*Log);
                       qCInfo(horaluxLog).noquote() << text;
                     }});
 }
