@@ -22,20 +22,22 @@ struct LoadOptions {
 };
 
 struct LoadResult {
-  std::uint64_t ok = 0;                 // four bytes, within the skew, then a close
-  std::uint64_t closedWithoutByte = 0;  // refused for being over a connection limit
+  std::uint64_t ok = 0;  // four bytes, within the skew, then a close
+  // Refusals: closed without a byte (over the server's connection limit), or reset
+  // without a byte (turned away by a full listen queue where the system resets instead of
+  // dropping, net.ipv4.tcp_abort_on_overflow).
+  std::uint64_t closedWithoutByte = 0;
+  std::uint64_t resets = 0;
   std::uint64_t wrongValue = 0;
   std::uint64_t shortRead = 0;  // one to three bytes, or more than four
   std::uint64_t connectFailed = 0;
-  std::uint64_t resets = 0;
   std::uint64_t timeouts = 0;
   double elapsedSeconds = 0;
   std::vector<std::uint32_t> latencyMicros;  // of the successful queries, sorted
 
   std::uint64_t Total() const;
-  std::uint64_t Failed() const {
-    return wrongValue + shortRead + connectFailed + resets + timeouts;
-  }
+  std::uint64_t Refused() const { return closedWithoutByte + resets; }
+  std::uint64_t Failed() const { return wrongValue + shortRead + connectFailed + timeouts; }
   double QueriesPerSecond() const;
   // The latency below which `fraction` of the successful queries finished, in microseconds.
   std::uint32_t Percentile(double fraction) const;
