@@ -1,0 +1,161 @@
+// time-server-bench: the time server's queries per second and latency at 1, 4 and 16
+// concurrent clients, each as a ratio to the single-thread reference server measured in
+// the same run (rounds alternate between the two), plus the process's resident memory and
+// thread count before, during and after the load. The time server runs with the window's
+// settings: MaxConnections 20, ListenQueue 15.
+//   time-server-bench [--seconds 2] [--rounds 3]
+// Exit status 0 when no query failed (refusals over the limit are counted, not failures).
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "bench/load_client.h"
+#include "bench/reference_server.h"
+#include "server/thread.h"
+#include "timeproto/time_server.h"
+
+namespace {
+
+using horalux::bench::LoadOptions;
+using horalux::bench::LoadResult;
+
+struct ProcessStats {
+  long rssKiB = 0;
+  long peakRssKiB = 0;
+  int threads = 0;
+};
+
+ProcessStats ReadStats() {
+  ProcessStats stats;
+  std::ifstream status("/proc/self/status");
+  std::string key;
+  while (status >> key) {
+    if (key == "VmRSS:") status >> stats.rssKiB;
+    if (key == "VmHWM:") status >> stats.peakRssKiB;
+    if (key == "Threads:") status >> stats.threads;
+    status.ignore(1 << 10, '\n');
+  }
+  return stats;
+}
+
+// Samples the process while the load runs and keeps the highest values.
+class Sampler {
+ public:
+  Sampler() : thread_([this] { Run(); }) {}
+  ~Sampler() {
+    stop_ = true;
+    thread_.join();
+  }
+  ProcessStats Highest() const { return {maxRss_.load(), 0, maxThreads_.load()}; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      const ProcessStats now = ReadStats();
+      maxRss_ = std::max(maxRss_.load(), now.rssKiB);
+      maxThreads_ = std::max(maxThreads_.load(), now.threads);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+
+  std::atomic<bool> stop_{false};
+  std::atomic<long> maxRss_{0};
+  std::atomic<int> maxThreads_{0};
+  std::thread thread_;
+};
+
+// Adds one round's result to the total of several.
+void Merge(LoadResult& total, const LoadResult& round) {
+  total.ok += round.ok;
+  total.closedWithoutByte += round.closedWithoutByte;
+  total.wrongValue += round.wrongValue;
+  total.shortRead += round.shortRead;
+  total.connectFailed += round.connectFailed;
+  total.resets += round.resets;
+  total.timeouts += round.timeouts;
+  total.elapsedSeconds += round.elapsedSeconds;
+  total.latencyMicros.insert(total.latencyMicros.end(), round.latencyMicros.begin(),
+                             round.latencyMicros.end());
+}
+
+LoadResult Run(int port, int clients, double seconds) {
+  LoadOptions options;
+  options.port = port;
+  options.clients = clients;
+  options.seconds = seconds;
+  return horalux::bench::RunLoad(options);
+}
+
+double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  double seconds = 2.0;
+  int rounds = 3;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    const std::string flag = argv[i];
+    if (flag == "--seconds") {
+      seconds = std::atof(argv[i + 1]);
+    } else if (flag == "--rounds") {
+      rounds = std::atoi(argv[i + 1]);
+    } else {
+      std::fprintf(stderr, "unknown option %s\n", flag.c_str());
+      return 2;
+    }
+  }
+
+  const ProcessStats before = ReadStats();
+  horalux::bench::ReferenceServer reference;
+  horalux::TIdTimeServer server;
+  horalux::TIdSocketHandle& binding = server.Bindings().AddBinding();
+  binding.IP = "127.0.0.1";
+  binding.Port = 0;
+  server.MaxConnections = 20;
+  server.ListenQueue = 15;
+  server.SetActive(true);
+  const int port = binding.Port;
+
+  std::printf("clients  reference q/s  time server q/s  q/s ratio  p50 ref/time us  "
+              "p50 ratio  p99 ref/time us  p99 ratio  refused  failed\n");
+  std::uint64_t failed = 0;
+  ProcessStats during;
+  for (const int clients : {1, 4, 16}) {
+    LoadResult ref;
+    LoadResult time;
+    Sampler sampler;
+    for (int round = 0; round < rounds; ++round) {
+      Merge(ref, Run(reference.Port(), clients, seconds));
+      Merge(time, Run(port, clients, seconds));
+    }
+    const ProcessStats highest = sampler.Highest();
+    during.rssKiB = std::max(during.rssKiB, highest.rssKiB);
+    during.threads = std::max(during.threads, highest.threads);
+    std::sort(ref.latencyMicros.begin(), ref.latencyMicros.end());
+    std::sort(time.latencyMicros.begin(), time.latencyMicros.end());
+    failed += ref.Failed() + time.Failed();
+    std::printf("%7d  %13.0f  %15.0f  %9.3f  %7u/%-7u  %9.3f  %7u/%-7u  %9.3f  %7llu  %llu/%llu\n",
+                clients, ref.QueriesPerSecond(), time.QueriesPerSecond(),
+                Ratio(time.QueriesPerSecond(), ref.QueriesPerSecond()), ref.Percentile(0.5),
+                time.Percentile(0.5), Ratio(time.Percentile(0.5), ref.Percentile(0.5)),
+                ref.Percentile(0.99), time.Percentile(0.99),
+                Ratio(time.Percentile(0.99), ref.Percentile(0.99)),
+                static_cast<unsigned long long>(time.closedWithoutByte),
+                static_cast<unsigned long long>(ref.Failed()),
+                static_cast<unsigned long long>(time.Failed()));
+  }
+  server.SetActive(false);
+  horalux::AwaitThreadsEnded(std::chrono::seconds(10));
+  const ProcessStats after = ReadStats();
+  std::printf("resident memory KiB: before %ld, during (highest) %ld, after %ld, peak %ld\n",
+              before.rssKiB, during.rssKiB, after.rssKiB, after.peakRssKiB);
+  std::printf("threads: before %d, during (highest, load clients included) %d, after %d\n",
+              before.threads, during.threads, after.threads);
+  return failed == 0 ? 0 : 1;
+}
