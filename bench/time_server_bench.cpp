@@ -1,8 +1,9 @@
 // time-server-bench: the time server's queries per second and latency at 1, 4 and 16
 // concurrent clients, each as a ratio to the single-thread reference server measured in
-// the same run (rounds alternate between the two), plus the process's resident memory and
-// thread count before, during and after the load. The time server runs with the window's
-// settings: MaxConnections 20, ListenQueue 15.
+// the same run (rounds alternate between the two), plus the server process's resident
+// memory and thread count before, during and after the load. The time server runs with
+// the window's settings: MaxConnections 20, ListenQueue 15. The clients run in a child
+// process forked at the start, so that the figures of this process are the servers' own.
 //   time-server-bench [--seconds 2] [--rounds 3]
 // Exit status 0 when no query failed (refusals over the limit are counted, not failures).
 #include <algorithm>
@@ -11,9 +12,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "bench/load_client.h"
 #include "bench/reference_server.h"
@@ -84,13 +89,103 @@ void Merge(LoadResult& total, const LoadResult& round) {
                              round.latencyMicros.end());
 }
 
-LoadResult Run(int port, int clients, double seconds) {
-  LoadOptions options;
-  options.port = port;
-  options.clients = clients;
-  options.seconds = seconds;
-  return horalux::bench::RunLoad(options);
-}
+// The load generator in a child process, forked before this process makes any thread;
+// it runs one load per request and sends back the counts and latencies.
+class LoadProcess {
+ public:
+  LoadProcess() {
+    int requests[2];
+    int results[2];
+    if (::pipe(requests) != 0 || ::pipe(results) != 0) throw std::runtime_error("pipe");
+    child_ = ::fork();
+    if (child_ < 0) throw std::runtime_error("fork");
+    if (child_ == 0) {
+      ::close(requests[1]);
+      ::close(results[0]);
+      Serve(requests[0], results[1]);
+      ::_exit(0);
+    }
+    ::close(requests[0]);
+    ::close(results[1]);
+    requests_ = requests[1];
+    results_ = results[0];
+  }
+  ~LoadProcess() {
+    ::close(requests_);
+    ::close(results_);
+    ::waitpid(child_, nullptr, 0);
+  }
+
+  LoadResult Run(int port, int clients, double seconds) {
+    const Request request{port, clients, seconds};
+    WriteAll(requests_, &request, sizeof request);
+    LoadResult result;
+    Counts counts;
+    ReadAll(results_, &counts, sizeof counts);
+    result.ok = counts.values[0];
+    result.closedWithoutByte = counts.values[1];
+    result.wrongValue = counts.values[2];
+    result.shortRead = counts.values[3];
+    result.connectFailed = counts.values[4];
+    result.resets = counts.values[5];
+    result.timeouts = counts.values[6];
+    result.elapsedSeconds = counts.elapsedSeconds;
+    result.latencyMicros.resize(counts.latencies);
+    ReadAll(results_, result.latencyMicros.data(), counts.latencies * sizeof(std::uint32_t));
+    return result;
+  }
+
+ private:
+  struct Request {
+    int port;
+    int clients;
+    double seconds;
+  };
+  struct Counts {
+    std::uint64_t values[7];
+    double elapsedSeconds;
+    std::size_t latencies;
+  };
+
+  static void Serve(int requests, int results) {
+    Request request;
+    while (::read(requests, &request, sizeof request) == sizeof request) {
+      LoadOptions options;
+      options.port = request.port;
+      options.clients = request.clients;
+      options.seconds = request.seconds;
+      const LoadResult r = horalux::bench::RunLoad(options);
+      const Counts counts{{r.ok, r.closedWithoutByte, r.wrongValue, r.shortRead, r.connectFailed,
+                           r.resets, r.timeouts},
+                          r.elapsedSeconds,
+                          r.latencyMicros.size()};
+      WriteAll(results, &counts, sizeof counts);
+      WriteAll(results, r.latencyMicros.data(), r.latencyMicros.size() * sizeof(std::uint32_t));
+    }
+  }
+  static void WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+      const ssize_t n = ::write(fd, bytes, size);
+      if (n <= 0) throw std::runtime_error("write to the load process");
+      bytes += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+  static void ReadAll(int fd, void* data, std::size_t size) {
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+      const ssize_t n = ::read(fd, bytes, size);
+      if (n <= 0) throw std::runtime_error("read from the load process");
+      bytes += n;
+      size -= static_cast<std::size_t>(n);
+    }
+  }
+
+  pid_t child_ = -1;
+  int requests_ = -1;
+  int results_ = -1;
+};
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
 
@@ -111,6 +206,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  LoadProcess load;  // before any thread exists here
   const ProcessStats before = ReadStats();
   horalux::bench::ReferenceServer reference;
   horalux::TIdTimeServer server;
@@ -122,8 +218,9 @@ int main(int argc, char** argv) {
   server.SetActive(true);
   const int port = binding.Port;
 
-  std::printf("clients  reference q/s  time server q/s  q/s ratio  p50 ref/time us  "
-              "p50 ratio  p99 ref/time us  p99 ratio  refused  failed\n");
+  std::printf(
+      "clients  reference q/s  time server q/s  q/s ratio  p50 ref/time us  "
+      "p50 ratio  p99 ref/time us  p99 ratio  refused  failed\n");
   std::uint64_t failed = 0;
   ProcessStats during;
   for (const int clients : {1, 4, 16}) {
@@ -131,8 +228,8 @@ int main(int argc, char** argv) {
     LoadResult time;
     Sampler sampler;
     for (int round = 0; round < rounds; ++round) {
-      Merge(ref, Run(reference.Port(), clients, seconds));
-      Merge(time, Run(port, clients, seconds));
+      Merge(ref, load.Run(reference.Port(), clients, seconds));
+      Merge(time, load.Run(port, clients, seconds));
     }
     const ProcessStats highest = sampler.Highest();
     during.rssKiB = std::max(during.rssKiB, highest.rssKiB);
@@ -155,7 +252,7 @@ int main(int argc, char** argv) {
   const ProcessStats after = ReadStats();
   std::printf("resident memory KiB: before %ld, during (highest) %ld, after %ld, peak %ld\n",
               before.rssKiB, during.rssKiB, after.rssKiB, after.peakRssKiB);
-  std::printf("threads: before %d, during (highest, load clients included) %d, after %d\n",
-              before.threads, during.threads, after.threads);
+  std::printf("threads: before %d, during (highest) %d, after %d\n", before.threads, during.threads,
+              after.threads);
   return failed == 0 ? 0 : 1;
 }
