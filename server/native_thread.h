@@ -37,6 +37,9 @@ class TNativeThread {
   void Release();
   // For a thread that runs until the process ends: lets it go for good, stack included.
   void Detach();
+  // Waits until every released thread has finished (they run no code of their owners'
+  // any more, so this is short) and reclaims their stacks.
+  static void JoinReleased();
   // Whether the calling thread is this one. Requires: Joinable.
   bool IsCurrent() const noexcept;
 

@@ -81,6 +81,18 @@ class StackPool {
     finishing_.emplace_back(thread, stack);
   }
 
+  // Joins every finishing thread, waiting for those that have not ended yet.
+  void JoinFinishing() {
+    std::vector<std::pair<pthread_t, Stack>> finishing;
+    {
+      std::lock_guard lock(mutex_);
+      finishing.swap(finishing_);
+    }
+    for (const auto& entry : finishing) pthread_join(entry.first, nullptr);
+    std::lock_guard lock(mutex_);
+    for (const auto& entry : finishing) Keep(entry.second);
+  }
+
  private:
   StackPool() = default;
 
@@ -194,6 +206,8 @@ void TNativeThread::Detach() {
   pthread_detach(HandleOf(handle_));
   started_ = false;
 }
+
+void TNativeThread::JoinReleased() { StackPool::Instance().JoinFinishing(); }
 
 bool TNativeThread::IsCurrent() const noexcept {
   return pthread_equal(HandleOf(handle_), pthread_self()) != 0;

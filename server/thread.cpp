@@ -104,7 +104,7 @@ void TThread::Run(void* raw) {
       handle = std::move(self->thread_);
     }
     delete self;  // self-disposal: no one else holds the object any more
-    // Released with a reason: nobody owns this thread any more (see the header).
+    // Let go with a reason: nobody owns this thread any more (see the header).
     if (handle.Joinable()) handle.Release();
   }
   // From here on the object may be gone (destroyed above, or by its owner after Join).
@@ -131,7 +131,9 @@ void TThread::JoinHandle() {
 }
 
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout) {
-  return Graveyard::Instance().Await(timeout);
+  const bool none = Graveyard::Instance().Await(timeout);
+  TNativeThread::JoinReleased();
+  return none;
 }
 
 }  // namespace horalux

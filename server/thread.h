@@ -2,19 +2,19 @@
 // system thread exists yet), started once, and either joined by its owner or, when
 // SelfDisposing, destroyed by itself on its own thread once its body has ended.
 //
-// A self-disposing thread has no owner to join it, so its system thread is detached when
-// its object is gone. Joining it from another thread instead would put every thread's
-// exit on someone else's path: under a stream of short connections the joins formed
-// chains of thousands of finished threads still waiting to be joined. So that none can
+// A self-disposing thread has no owner to join it, so it lets its system thread go when
+// its object is gone, and the next thread start joins it once it has ended, without
+// waiting for it (TNativeThread::Release). Waiting for it instead, as each new thread
+// joining the one before did, put every thread's exit on another's path: under a stream
+// of short connections that chained thousands of finished threads. So that none can
 // outlive `main` unnoticed, the module counts every started thread until its body has
 // ended (and, for a self-disposing one, until its object is destroyed). AwaitThreadsEnded
-// waits for the count to reach zero: afterwards no code of ours runs on those threads any
-// more, and what is left of a detached one (the C library's thread exit) ends by itself.
-// Program exit and tests call AwaitThreadsEnded.
+// waits for the count to reach zero and then joins the system threads that were let go:
+// afterwards no thread of ours runs any more, apart from threads started with
+// StartDetached. Program exit and tests call AwaitThreadsEnded.
 //
-// Threads run with a stack of StackBytes: server threads run short event handlers, and a
-// small stack lets the C library reuse freed stacks instead of mapping a new one for every
-// connection.
+// Threads run with a stack of StackBytes: server threads run short event handlers, and
+// small stacks can be kept and reused instead of mapping a new one for every connection.
 //
 // Thread-safety: the state queries and RequestEnd may be called from any thread; Start
 // and SetSelfDisposing as documented; the object must be destroyed by exactly one party.
@@ -105,9 +105,10 @@ class TThread {
 };
 
 // Waits at most `timeout` until no started thread (but those started detached) runs its
-// body and every self-disposing thread has destroyed its object. True when none is left;
-// on false some still run (for example one blocked in a call that nothing woke). A
-// non-disposing thread's system thread ends when its owner joins it.
+// body and every self-disposing thread has destroyed its object, then joins the system
+// threads of those that destroyed themselves. True when none is left; on false some still
+// run (for example one blocked in a call that nothing woke). A non-disposing thread's
+// system thread ends when its owner joins it.
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout);
 
 }  // namespace horalux
