@@ -143,6 +143,7 @@ class TIdTCPServer : public TIdComponent {
   void NoCommandHandler(TIdPeerThread& peer, const std::string& line);
 
   bool active_ = false;
+  bool peersMayRemain_ = false;  // a shutdown gave up on peers that may still run
   TIdSocketHandles bindings_{this};
   TIdCommandHandlers commandHandlers_{*this};
   TIdServerIntercept* intercept_ = nullptr;
