@@ -1,7 +1,8 @@
 // time-server-bench: the time server's queries per second and latency at 1, 4 and 16
 // concurrent clients, each as a ratio to the single-thread reference server measured in
-// the same run (rounds alternate between the two), plus the server process's resident
-// memory and thread count before, during and after the load. The time server runs with
+// the same run (rounds alternate between them), beside the least server with one thread
+// per connection (bench/thread_server.h); plus this process's resident memory and thread
+// count before, during and after the time server's load. The time server runs with
 // the window's settings: MaxConnections 20, ListenQueue 15. The clients run in a child
 // process forked at the start, so that the figures of this process are the servers' own.
 //   time-server-bench [--seconds 2] [--rounds 3]
@@ -22,6 +23,7 @@
 
 #include "bench/load_client.h"
 #include "bench/reference_server.h"
+#include "bench/thread_server.h"
 #include "server/thread.h"
 #include "timeproto/time_server.h"
 
@@ -189,6 +191,63 @@ class LoadProcess {
 
 double Ratio(double a, double b) { return b > 0 ? a / b : 0.0; }
 
+struct Ports {
+  int reference;
+  int threads;
+  int time;
+};
+
+struct Measured {
+  LoadResult reference;
+  LoadResult threads;
+  LoadResult time;
+  ProcessStats highest;  // of this process while the time server was under load
+};
+
+// Rounds alternate between the three servers, so that a disturbance from outside touches
+// each of them alike.
+Measured MeasureAt(LoadProcess& load, const Ports& ports, int clients, double seconds, int rounds) {
+  Measured m;
+  for (int round = 0; round < rounds; ++round) {
+    Merge(m.reference, load.Run(ports.reference, clients, seconds));
+    Merge(m.threads, load.Run(ports.threads, clients, seconds));
+    Sampler sampler;
+    Merge(m.time, load.Run(ports.time, clients, seconds));
+    const ProcessStats highest = sampler.Highest();
+    m.highest.rssKiB = std::max(m.highest.rssKiB, highest.rssKiB);
+    m.highest.threads = std::max(m.highest.threads, highest.threads);
+  }
+  for (LoadResult* r : {&m.reference, &m.threads, &m.time}) {
+    std::sort(r->latencyMicros.begin(), r->latencyMicros.end());
+  }
+  return m;
+}
+
+void PrintMeasured(int clients, const Measured& m) {
+  const LoadResult& ref = m.reference;
+  const LoadResult& time = m.time;
+  std::printf("%d clients:\n", clients);
+  std::printf("  reference server        %7.0f q/s  p50 %5u us  p99 %5u us\n",
+              ref.QueriesPerSecond(), ref.Percentile(0.5), ref.Percentile(0.99));
+  std::printf("  thread per connection   %7.0f q/s  p50 %5u us  p99 %5u us  (%.3f of reference)\n",
+              m.threads.QueriesPerSecond(), m.threads.Percentile(0.5), m.threads.Percentile(0.99),
+              Ratio(m.threads.QueriesPerSecond(), ref.QueriesPerSecond()));
+  std::printf("  time server             %7.0f q/s  p50 %5u us  p99 %5u us\n",
+              time.QueriesPerSecond(), time.Percentile(0.5), time.Percentile(0.99));
+  std::printf(
+      "  time server / reference: q/s %.3f, p50 %.3f, p99 %.3f; "
+      "/ thread per connection: q/s %.3f\n",
+      Ratio(time.QueriesPerSecond(), ref.QueriesPerSecond()),
+      Ratio(time.Percentile(0.5), ref.Percentile(0.5)),
+      Ratio(time.Percentile(0.99), ref.Percentile(0.99)),
+      Ratio(time.QueriesPerSecond(), m.threads.QueriesPerSecond()));
+  std::printf(
+      "  time server refused %llu, failed %llu (reference %llu, thread per connection %llu)\n",
+      static_cast<unsigned long long>(time.closedWithoutByte),
+      static_cast<unsigned long long>(time.Failed()), static_cast<unsigned long long>(ref.Failed()),
+      static_cast<unsigned long long>(m.threads.Failed()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,45 +266,26 @@ int main(int argc, char** argv) {
   }
 
   LoadProcess load;  // before any thread exists here
-  const ProcessStats before = ReadStats();
   horalux::bench::ReferenceServer reference;
+  horalux::bench::ThreadServer threads;
   horalux::TIdTimeServer server;
   horalux::TIdSocketHandle& binding = server.Bindings().AddBinding();
   binding.IP = "127.0.0.1";
   binding.Port = 0;
   server.MaxConnections = 20;
   server.ListenQueue = 15;
+  const ProcessStats before = ReadStats();  // the other two servers are up already
   server.SetActive(true);
-  const int port = binding.Port;
+  const Ports ports{reference.Port(), threads.Port(), binding.Port};
 
-  std::printf(
-      "clients  reference q/s  time server q/s  q/s ratio  p50 ref/time us  "
-      "p50 ratio  p99 ref/time us  p99 ratio  refused  failed\n");
   std::uint64_t failed = 0;
   ProcessStats during;
   for (const int clients : {1, 4, 16}) {
-    LoadResult ref;
-    LoadResult time;
-    Sampler sampler;
-    for (int round = 0; round < rounds; ++round) {
-      Merge(ref, load.Run(reference.Port(), clients, seconds));
-      Merge(time, load.Run(port, clients, seconds));
-    }
-    const ProcessStats highest = sampler.Highest();
-    during.rssKiB = std::max(during.rssKiB, highest.rssKiB);
-    during.threads = std::max(during.threads, highest.threads);
-    std::sort(ref.latencyMicros.begin(), ref.latencyMicros.end());
-    std::sort(time.latencyMicros.begin(), time.latencyMicros.end());
-    failed += ref.Failed() + time.Failed();
-    std::printf("%7d  %13.0f  %15.0f  %9.3f  %7u/%-7u  %9.3f  %7u/%-7u  %9.3f  %7llu  %llu/%llu\n",
-                clients, ref.QueriesPerSecond(), time.QueriesPerSecond(),
-                Ratio(time.QueriesPerSecond(), ref.QueriesPerSecond()), ref.Percentile(0.5),
-                time.Percentile(0.5), Ratio(time.Percentile(0.5), ref.Percentile(0.5)),
-                ref.Percentile(0.99), time.Percentile(0.99),
-                Ratio(time.Percentile(0.99), ref.Percentile(0.99)),
-                static_cast<unsigned long long>(time.closedWithoutByte),
-                static_cast<unsigned long long>(ref.Failed()),
-                static_cast<unsigned long long>(time.Failed()));
+    const Measured m = MeasureAt(load, ports, clients, seconds, rounds);
+    PrintMeasured(clients, m);
+    failed += m.reference.Failed() + m.threads.Failed() + m.time.Failed();
+    during.rssKiB = std::max(during.rssKiB, m.highest.rssKiB);
+    during.threads = std::max(during.threads, m.highest.threads);
   }
   server.SetActive(false);
   horalux::AwaitThreadsEnded(std::chrono::seconds(10));

@@ -17,22 +17,19 @@ class Graveyard {
     return *graveyard;
   }
 
-  void Enlist() {
-    std::lock_guard lock(mutex_);
-    ++pending_;
-  }
+  // The count changes with every connection; only the change to zero needs the lock,
+  // for a waiter in Await.
+  void Enlist() { pending_.fetch_add(1); }
 
   void Discharge() {
-    {
-      std::lock_guard lock(mutex_);
-      --pending_;
-    }
+    if (pending_.fetch_sub(1) != 1) return;
+    { std::lock_guard lock(mutex_); }
     changed_.notify_all();
   }
 
   bool Await(std::chrono::milliseconds timeout) {
     std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [this] { return pending_ == 0; });
+    return changed_.wait_for(lock, timeout, [this] { return pending_.load() == 0; });
   }
 
  private:
@@ -40,7 +37,7 @@ class Graveyard {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  int pending_ = 0;
+  std::atomic<int> pending_{0};
 };
 
 }  // namespace
@@ -96,7 +93,7 @@ void TThread::Run(void* raw) {
     // want failures reported do so inside their own steps.
   }
   const bool disposing = self->SelfDisposing();
-  self->MarkBodyEnded();
+  self->MarkBodyEnded(disposing);
   TNativeThread handle;
   if (disposing) {
     {
@@ -111,7 +108,13 @@ void TThread::Run(void* raw) {
   if (counted) Graveyard::Instance().Discharge();
 }
 
-void TThread::MarkBodyEnded() {
+// Nobody may wait for a self-disposing thread (Join requires that it is not), so its end
+// wakes no one.
+void TThread::MarkBodyEnded(bool disposing) {
+  if (disposing) {
+    bodyEnded_.store(true);
+    return;
+  }
   {
     std::lock_guard lock(endLock_);
     bodyEnded_.store(true);

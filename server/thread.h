@@ -88,7 +88,7 @@ class TThread {
 
  private:
   static void Run(void* self);
-  void MarkBodyEnded();
+  void MarkBodyEnded(bool disposing);
   void JoinHandle();
   void StartThread(bool counted);
 
