@@ -55,6 +55,8 @@ class StackPool {
 
   // Throws std::system_error when no memory can be mapped.
   Stack Take(std::size_t usable) {
+    const std::size_t page = PageSize();
+    usable = (usable + page - 1) / page * page;
     {
       std::lock_guard lock(mutex_);
       ReapFinished();
@@ -96,9 +98,9 @@ class StackPool {
  private:
   StackPool() = default;
 
+  // Requires: `usable` is a whole number of pages.
   static Stack Map(std::size_t usable) {
     const std::size_t page = PageSize();
-    usable = (usable + page - 1) / page * page;
     void* mapping = ::mmap(nullptr, usable + page, PROT_READ | PROT_WRITE,
                            MAP_PRIVATE | MAP_ANONYMOUS | MAP_STACK, -1, 0);
     if (mapping == MAP_FAILED) Fail(errno, "cannot map a thread stack");
@@ -111,7 +113,8 @@ class StackPool {
     return stack;
   }
 
-  // Requires mutex_. A finished thread is joined without waiting; its stack is free then.
+  // Requires mutex_. A finished thread is joined without waiting (a GNU extension that
+  // joins only a thread that has ended); its stack is free then.
   void ReapFinished() {
     auto last = finishing_.begin();
     for (auto& entry : finishing_) {
