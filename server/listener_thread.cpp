@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <memory>
+#include <utility>
 
 #include "server/peer_thread.h"
 #include "server/tcp_server.h"
@@ -35,10 +36,18 @@ void TIdListenerThread::LoopStep() {
     // A launched peer may be gone as soon as Launch returns: not touched after it.
     peer->Launch();
   } catch (const std::exception& error) {
-    if (peer != nullptr && peer->Parked()) server_.threadMgr_->ReturnPeerThread(*peer);
+    GiveBackUnlaunched(peer);
     server_.ReportListenException(*this, error);
     PauseAfterFailure();
+  } catch (...) {
+    GiveBackUnlaunched(peer);  // nothing to report it with, but it still must not spin
+    PauseAfterFailure();
   }
+}
+
+// Launch throws only while the peer is still parked; a parked peer is ours to give back.
+void TIdListenerThread::GiveBackUnlaunched(TIdPeerThread* peer) {
+  if (peer != nullptr && peer->Parked()) server_.threadMgr_->ReturnPeerThread(*peer);
 }
 
 // The server gives its manager its own peer kind, so every thread made is a peer.

@@ -49,6 +49,7 @@ class TIdListenerThread : public TIdThread {
   bool AcceptInto(TIdPeerThread& peer);
   bool ServerFull(const TIdPeerThread& peer);
   void Refuse(TIdPeerThread& peer);
+  void GiveBackUnlaunched(TIdPeerThread* peer);
   void PauseAfterFailure();
 
   TIdTCPServer& server_;

@@ -115,10 +115,10 @@ TEST_F(ListenerRetryTest, RepeatedAcceptFailuresAreReportedEachWithAGrowingPause
 }
 
 TEST_F(ListenerRetryTest, PauseStartsShortAgainAfterAnAcceptSucceeded) {
-  script_.failures = 4;  // pauses 50, 100, 200, 400 ms
+  script_.failures = 4;  // pauses 100, 200, 400, 800 ms
   TIdTCPServer server;
   AddLoopbackBinding(server);
-  server.ListenRetryPause = 50ms;
+  server.ListenRetryPause = 100ms;
   server.ListenRetryPauseMax = 10s;
   server.OnExecute = [](TIdPeerThread& peer) { peer.Connection().CloseConnection(); };
   server.SetActive(true);
@@ -132,10 +132,10 @@ TEST_F(ListenerRetryTest, PauseStartsShortAgainAfterAnAcceptSucceeded) {
   EXPECT_EQ(ReadToClose(third.get()), "");
   const std::vector<Clock::time_point> attempts = script_.Attempts();
   ASSERT_GE(attempts.size(), 9u);
-  // Attempts 6 and 7 fail: without the restart the first pause would be 800 ms.
-  EXPECT_GE(Gap(attempts, 6), 50ms);
-  EXPECT_LT(Gap(attempts, 6), 600ms);
-  EXPECT_GE(Gap(attempts, 7), 100ms);
+  // Attempts 6 and 7 fail: without the restart the first pause would be 1600 ms.
+  EXPECT_GE(Gap(attempts, 6), 100ms);
+  EXPECT_LT(Gap(attempts, 6), 1000ms);
+  EXPECT_GE(Gap(attempts, 7), 200ms);
   server.SetActive(false);
 }
 

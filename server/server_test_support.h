@@ -52,6 +52,14 @@ inline int BoundPort(TIdTCPServer& server, std::size_t index = 0) {
   return server.Bindings().BindingAt(index).Port;
 }
 
+// An OnExecute that writes `text` and closes the connection: one answer per client.
+inline TIdServerThreadEvent Answer(std::string text) {
+  return [text](TIdPeerThread& peer) {
+    peer.Connection().WriteText(text);
+    peer.Connection().CloseConnection();
+  };
+}
+
 inline std::size_t Listed(TIdThreadMgr& mgr) { return mgr.LiveThreads.Lock()->size(); }
 
 // Counts the wait steps of deactivations instead of sleeping each whole step.

@@ -42,7 +42,7 @@ void TIdTCPServer::StopServing() noexcept {
     // Swallowed: a destructor has no one to report to. What the time-out means, peers
     // still alive, is dealt with below.
   }
-  if (threadMgr_ == nullptr) return;
+  if (!peersMayRemain_ || threadMgr_ == nullptr) return;
   // Their sockets are closed already; only a handler that never returns keeps one alive.
   for (;;) {
     try {
@@ -141,7 +141,8 @@ void TIdTCPServer::Activate() {
       NotificationQueueHold queue;
       ClosePeerSockets();
     }
-    if (threadMgr_->LiveThreads.Lock()->empty()) ReleaseOwnThreadMgr();
+    peersMayRemain_ = !threadMgr_->LiveThreads.Lock()->empty();
+    if (!peersMayRemain_) ReleaseOwnThreadMgr();
     throw;
   }
   active_ = true;
@@ -175,10 +176,12 @@ void TIdTCPServer::Deactivate() {
     // The listeners are gone and will not be met again; the manager stays, since the
     // peers that outlived the wait still hand themselves back to it.
     active_ = false;
+    peersMayRemain_ = true;
     throw;
   }
   ReleaseOwnThreadMgr();
   active_ = false;
+  peersMayRemain_ = false;
   if (joinError) std::rethrow_exception(joinError);
 }
 

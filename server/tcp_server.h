@@ -14,7 +14,10 @@
 // one thread (the main thread) and must not run on a listener or peer of this server.
 // The other settings are configuration: set them while inactive; listeners and peers
 // read them without locks while active. Events run on listener and peer threads,
-// concurrently with each other and the main thread. Locks, when nested: the
+// concurrently with each other and the main thread, on stacks of TThread::StackBytes
+// (256 KiB). While deactivation waits for the peers it carries out no RunOnMainThread
+// request: a handler that waits for the main thread then keeps its peer alive until the
+// wait times out (posting without waiting does not). Locks, when nested: the
 // notification queue's, then the manager's LiveThreads; the listener list alone.
 #pragma once
 
@@ -69,6 +72,8 @@ class TIdTCPServer : public TIdComponent {
   // then stays false and nothing keeps running. Deactivation throws
   // EIdTerminateThreadTimeout when peers are still alive after TerminateWaitTime; the
   // listeners are gone by then, Active reads false, and a second deactivation does nothing.
+  // It takes at least one TIdThreadMgr::WaitStep. Joining the listeners on the main thread
+  // runs work queued for it; what that work throws is raised once deactivation is done.
   void SetActive(bool value);
 
   TIdSocketHandles& Bindings() noexcept { return bindings_; }
@@ -143,6 +148,7 @@ class TIdTCPServer : public TIdComponent {
   void NoCommandHandler(TIdPeerThread& peer, const std::string& line);
 
   bool active_ = false;
+  bool peersMayRemain_ = false;  // a shutdown gave up on peers that may still run
   TIdSocketHandles bindings_{this};
   TIdCommandHandlers commandHandlers_{*this};
   TIdServerIntercept* intercept_ = nullptr;

@@ -1,7 +1,6 @@
 #include "server/thread.h"
 
 #include <utility>
-#include <vector>
 
 #include "net/main_thread.h"
 #include "server/main_thread_queue.h"
@@ -9,8 +8,8 @@
 namespace horalux {
 namespace {
 
-// The count of started threads and the handles of self-disposed ones (see the header).
-// Never destroyed: a thread may bury itself while static objects are destroyed at exit.
+// The count of started threads whose code of ours still runs (see the header).
+// Never destroyed: a thread may discharge itself while static objects are destroyed.
 class Graveyard {
  public:
   static Graveyard& Instance() {
@@ -18,43 +17,19 @@ class Graveyard {
     return *graveyard;
   }
 
-  void Enlist() {
-    std::lock_guard lock(mutex_);
-    ++pending_;
-  }
+  // The count changes with every connection; only the change to zero needs the lock,
+  // for a waiter in Await.
+  void Enlist() { pending_.fetch_add(1); }
 
   void Discharge() {
-    {
-      std::lock_guard lock(mutex_);
-      --pending_;
-    }
+    if (pending_.fetch_sub(1) != 1) return;
+    { std::lock_guard lock(mutex_); }
     changed_.notify_all();
-  }
-
-  // Called by a thread whose object is gone, with its own handle. Joins the handles
-  // buried before: those threads run nothing of ours any more and end at once.
-  void Bury(std::thread handle) {
-    std::vector<std::thread> earlier;
-    {
-      std::lock_guard lock(mutex_);
-      earlier.swap(buried_);
-      buried_.push_back(std::move(handle));
-      --pending_;
-    }
-    changed_.notify_all();
-    for (std::thread& thread : earlier) thread.join();
   }
 
   bool Await(std::chrono::milliseconds timeout) {
-    std::vector<std::thread> handles;
-    bool none;
-    {
-      std::unique_lock lock(mutex_);
-      none = changed_.wait_for(lock, timeout, [this] { return pending_ == 0; });
-      handles.swap(buried_);
-    }
-    for (std::thread& thread : handles) thread.join();
-    return none;
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [this] { return pending_.load() == 0; });
   }
 
  private:
@@ -62,8 +37,7 @@ class Graveyard {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  int pending_ = 0;
-  std::vector<std::thread> buried_;
+  std::atomic<int> pending_{0};
 };
 
 }  // namespace
@@ -75,7 +49,7 @@ void TThread::Start() { StartThread(true); }
 void TThread::StartDetached() {
   StartThread(false);
   std::lock_guard lock(handleLock_);
-  if (thread_.joinable()) thread_.detach();
+  if (thread_.Joinable()) thread_.Detach();
 }
 
 void TThread::StartThread(bool counted) {
@@ -85,13 +59,12 @@ void TThread::StartThread(bool counted) {
   counted_ = counted;
   if (counted) Graveyard::Instance().Enlist();
   try {
-    thread_ = std::thread(&TThread::Run, this);
+    thread_.Start(&TThread::Run, this, StackBytes);
   } catch (...) {
     if (counted) Graveyard::Instance().Discharge();
     parked_.store(true);
     throw;
   }
-  threadId_.store(thread_.get_id());
 }
 
 void TThread::Join() {
@@ -104,12 +77,14 @@ void TThread::Join() {
   JoinHandle();
 }
 
-void TThread::Run(TThread* self) {
+void TThread::Run(void* raw) {
+  auto* self = static_cast<TThread*>(raw);
   bool counted;
   {
-    // Start holds this lock until thread_ and the id are stored.
+    // Start holds this lock until the system thread's handle is stored.
     std::lock_guard lock(self->handleLock_);
     counted = self->counted_;
+    self->threadId_.store(std::this_thread::get_id());
   }
   try {
     self->Execute();
@@ -118,25 +93,28 @@ void TThread::Run(TThread* self) {
     // want failures reported do so inside their own steps.
   }
   const bool disposing = self->SelfDisposing();
-  self->MarkBodyEnded();
-  std::thread handle;
+  self->MarkBodyEnded(disposing);
+  TNativeThread handle;
   if (disposing) {
     {
       std::lock_guard lock(self->handleLock_);
       handle = std::move(self->thread_);
     }
     delete self;  // self-disposal: no one else holds the object any more
+    // Let go with a reason: nobody owns this thread any more (see the header).
+    if (handle.Joinable()) handle.Release();
   }
   // From here on the object may be gone (destroyed above, or by its owner after Join).
-  if (!counted) return;
-  if (handle.joinable()) {
-    Graveyard::Instance().Bury(std::move(handle));
-  } else {
-    Graveyard::Instance().Discharge();  // the owner joins the system thread
-  }
+  if (counted) Graveyard::Instance().Discharge();
 }
 
-void TThread::MarkBodyEnded() {
+// Nobody may wait for a self-disposing thread (Join requires that it is not), so its end
+// wakes no one.
+void TThread::MarkBodyEnded(bool disposing) {
+  if (disposing) {
+    bodyEnded_.store(true);
+    return;
+  }
   {
     std::lock_guard lock(endLock_);
     bodyEnded_.store(true);
@@ -146,17 +124,19 @@ void TThread::MarkBodyEnded() {
 }
 
 void TThread::JoinHandle() {
-  std::thread handle;
+  TNativeThread handle;
   {
     std::lock_guard lock(handleLock_);
-    if (!thread_.joinable() || thread_.get_id() == std::this_thread::get_id()) return;
+    if (!thread_.Joinable() || thread_.IsCurrent()) return;
     handle = std::move(thread_);
   }
-  handle.join();
+  handle.Join();
 }
 
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout) {
-  return Graveyard::Instance().Await(timeout);
+  const bool none = Graveyard::Instance().Await(timeout);
+  TNativeThread::JoinReleased();
+  return none;
 }
 
 }  // namespace horalux

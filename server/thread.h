@@ -2,14 +2,19 @@
 // system thread exists yet), started once, and either joined by its owner or, when
 // SelfDisposing, destroyed by itself on its own thread once its body has ended.
 //
-// Self-disposing threads have no owner to join them. So that none can outlive `main`
-// unnoticed, the module counts every started thread until its body has ended (and, for a
-// self-disposing one, until its object is destroyed) and keeps the system-thread handles
-// of the threads that destroyed themselves. AwaitThreadsEnded waits for the count to
-// reach zero and joins those handles: afterwards no thread of ours runs any more, apart
-// from threads started with StartDetached. A thread that buries its own handle joins the
-// ones buried before it, so a long-running server keeps at most a few unjoined handles.
-// Program exit and tests call AwaitThreadsEnded.
+// A self-disposing thread has no owner to join it, so it lets its system thread go when
+// its object is gone, and the next thread start joins it once it has ended, without
+// waiting for it (TNativeThread::Release). Waiting for it instead, as each new thread
+// joining the one before did, put every thread's exit on another's path: under a stream
+// of short connections that chained thousands of finished threads. So that none can
+// outlive `main` unnoticed, the module counts every started thread until its body has
+// ended (and, for a self-disposing one, until its object is destroyed). AwaitThreadsEnded
+// waits for the count to reach zero and then joins the system threads that were let go:
+// afterwards no thread of ours runs any more, apart from threads started with
+// StartDetached. Program exit and tests call AwaitThreadsEnded.
+//
+// Threads run with a stack of StackBytes: server threads run short event handlers, and
+// small stacks can be kept and reused instead of mapping a new one for every connection.
 //
 // Thread-safety: the state queries and RequestEnd may be called from any thread; Start
 // and SetSelfDisposing as documented; the object must be destroyed by exactly one party.
@@ -18,13 +23,23 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <mutex>
 #include <thread>
+
+#include "server/native_thread.h"
 
 namespace horalux {
 
 class TThread {
  public:
+  // Stack of every server thread; the sanitizers' instrumented frames need more.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  static constexpr std::size_t StackBytes = 1024 * 1024;
+#else
+  static constexpr std::size_t StackBytes = 256 * 1024;
+#endif
+
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;
 
@@ -33,7 +48,7 @@ class TThread {
   // the caller is not the thread itself.
   virtual ~TThread();
 
-  // The started thread's id; a default id (equal to no thread's) while parked.
+  // The thread's id once it runs; a default id (equal to no thread's) before.
   std::thread::id ThreadID() const noexcept { return threadId_.load(); }
   bool EndRequested() const noexcept { return endRequested_.load(); }
   bool Parked() const noexcept { return parked_.load(); }
@@ -64,7 +79,7 @@ class TThread {
   void Start();
 
   // Starts a parked thread that runs for the rest of the process without an owner: its
-  // handle is detached and AwaitThreadsEnded does not wait for it. Throws as Start.
+  // system thread is detached and AwaitThreadsEnded does not wait for it. Throws as Start.
   // Requires: the object is never destroyed.
   void StartDetached();
 
@@ -72,13 +87,13 @@ class TThread {
   virtual void Execute() = 0;
 
  private:
-  static void Run(TThread* self);
-  void MarkBodyEnded();
+  static void Run(void* self);
+  void MarkBodyEnded(bool disposing);
   void JoinHandle();
   void StartThread(bool counted);
 
   std::mutex handleLock_;  // guards thread_ and the start
-  std::thread thread_;
+  TNativeThread thread_;
   bool counted_ = false;  // by the graveyard's count; set at the start
   std::atomic<std::thread::id> threadId_{};
   std::atomic<bool> endRequested_{false};
@@ -89,8 +104,9 @@ class TThread {
   std::condition_variable ended_;
 };
 
-// Waits at most `timeout` until no started thread (but detached ones) runs its body and
-// every self-disposed thread has finished. True when none is left; on false some still
+// Waits at most `timeout` until no started thread (but those started detached) runs its
+// body and every self-disposing thread has destroyed its object, then joins the system
+// threads of those that destroyed themselves. True when none is left; on false some still
 // run (for example one blocked in a call that nothing woke). A non-disposing thread's
 // system thread ends when its owner joins it.
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout);

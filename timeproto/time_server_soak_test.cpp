@@ -12,12 +12,10 @@
 #include "server/thread.h"
 #include "timeproto/time_server.h"
 
-#ifndef HORALUX_SOAK_CONNECTIONS
-#define HORALUX_SOAK_CONNECTIONS 10000
-#endif
-
 namespace horalux {
 namespace {
+
+constexpr std::uint64_t kConnections = 10000;
 
 // Counts the connections accepted, served or not.
 class CountingIOHandler : public TIdServerIOHandlerSocket {
@@ -54,13 +52,13 @@ TEST(TimeServerSoak, ManyConnectionsAreAnsweredOrRefusedAndLeaveNothingBehind) {
     bench::LoadOptions options;
     options.port = testing::BoundPort(server);
     options.clients = 16;
-    options.connections = HORALUX_SOAK_CONNECTIONS;
+    options.connections = kConnections;
     options.timeoutMs = 20000;
     const bench::LoadResult result = bench::RunLoad(options);
     server.SetActive(false);
 
     EXPECT_EQ(result.Failed(), 0u) << result.Summary();
-    EXPECT_EQ(result.ok + result.closedWithoutByte, HORALUX_SOAK_CONNECTIONS);
+    EXPECT_EQ(result.ok + result.closedWithoutByte, kConnections);
     // Every byte-less close was a refusal: accepted, but never given a peer.
     EXPECT_EQ(static_cast<std::uint64_t>(served), result.ok);
     EXPECT_EQ(static_cast<std::uint64_t>(ioHandler.accepted - served), result.closedWithoutByte);
