@@ -104,6 +104,7 @@ void TForm1::CreateControls() {
 
   Log = Place<QPlainTextEdit>(this, "Log", 8, 200, 313, 89);
   Log->setReadOnly(true);
+  Log->setUndoRedoEnabled(false);  // an undo history of a log would grow without end
   Log->setLineWrapMode(QPlainTextEdit::NoWrap);
   Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
