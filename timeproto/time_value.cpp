@@ -36,11 +36,15 @@ TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelay
 std::uint32_t DateTimeToTimeValue(TDateTime localNow, TDateTime baseDate) {
   const long double utc = static_cast<long double>(localNow) + LocalTimeBias();
   const long double seconds = (utc - WholeDays(baseDate)) * 24 * 60 * 60;
+  if (std::isnan(seconds)) return 0;
+  // A date-time means no more than its millisecond, and floating point may put a whole
+  // second a hair below itself: truncating that would send the second before. So the
+  // moment is taken to its millisecond first, then truncated to its second.
   // Dates beyond the 64-bit range saturate instead of overflowing the conversion.
-  constexpr long double kLimit = 9.2e18L;
-  const long double whole =
-      std::isnan(seconds) ? 0.0L : std::clamp(std::trunc(seconds), -kLimit, kLimit);
-  return static_cast<std::uint32_t>(static_cast<std::int64_t>(whole));
+  constexpr long double kLimit = 9.2e15L;
+  const auto milliseconds =
+      static_cast<std::int64_t>(std::clamp(std::round(seconds * 1000), -kLimit, kLimit));
+  return static_cast<std::uint32_t>(milliseconds / 1000);
 }
 
 }  // namespace horalux

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "tests/support/scoped_env.h"
+#include "timeproto/date_time.h"
 
 namespace horalux {
 namespace {
@@ -70,11 +71,11 @@ TEST(DateTimeToTimeValue, EncodesTheWorkedExample) {
 
 TEST(DateTimeToTimeValue, WrapsAtTheEndOfTheEra) {
   testing::ScopedTimeZone zone("UTC");
-  // 2036-02-07 06:28:16 UTC is 2^32 seconds after 1900-01-01. Half a second in, so that
-  // the truncation of a value a hair below the second cannot decide the test.
+  // 2036-02-07 06:28:16 UTC is 2^32 seconds after 1900-01-01.
   const TDateTime wrap = 2.0 + 4294967296.0 / 86400.0;
-  EXPECT_EQ(DateTimeToTimeValue(wrap + 0.5 * kSecond, 2.0), 0u);
-  EXPECT_EQ(DateTimeToTimeValue(wrap + 10.5 * kSecond, 2.0), 10u);
+  EXPECT_EQ(DateTimeToTimeValue(wrap, 2.0), 0u);
+  EXPECT_EQ(DateTimeToTimeValue(wrap + 10 * kSecond, 2.0), 10u);
+  EXPECT_EQ(DateTimeToTimeValue(wrap - kSecond, 2.0), 0xFFFFFFFFu);
 }
 
 TEST(BaseDate, OnlyItsWholeDaysCount) {
@@ -87,8 +88,20 @@ TEST(RoundTrip, GivesTheMomentTruncatedToTheSecond) {
   testing::ScopedTimeZone zone("XST-2");
   const TDateTime moment = 45140.0 + (13 * 3600 + 7 * 60 + 9.75) / 86400.0;
   const TDateTime back = TimeValueToDateTime(DateTimeToTimeValue(moment, 2.0), 0, 2.0);
-  const long long whole = 45140LL * 86400 + 13 * 3600 + 7 * 60 + 9;
-  EXPECT_TRUE(Seconds(back) == whole || Seconds(back) == whole - 1) << Seconds(back) - whole;
+  EXPECT_EQ(Seconds(back), 45140LL * 86400 + 13 * 3600 + 7 * 60 + 9);
+}
+
+TEST(DateTimeToTimeValue, AMomentOnAWholeSecondIsSentAsThatSecond) {
+  // Floating point puts some of these a hair below their second; none may be sent early.
+  testing::ScopedTimeZone zone("UTC");
+  for (int second = 0; second < 86400; ++second) {
+    const TDateTime moment =
+        EncodeDateTime(2026, 12, 8, second / 3600, second / 60 % 60, second % 60);
+    ASSERT_EQ(DateTimeToTimeValue(moment, 2.0), 4'005'676'800u + static_cast<unsigned>(second))
+        << second;
+    ASSERT_EQ(DateTimeToTimeValue(moment + 0.999 / 86400, 2.0),
+              4'005'676'800u + static_cast<unsigned>(second));
+  }
 }
 
 }  // namespace
