@@ -1,6 +1,7 @@
 // Horalux: keeps this computer's clock right with the Time Protocol (RFC 868), and can
 // serve it to others. Lives in the notification area; see the README.
 #include <QApplication>
+#include <QDBusConnection>
 #include <QIcon>
 #include <chrono>
 
@@ -8,6 +9,7 @@
 #include "app/form1.h"
 #include "app/termination_signals.h"
 #include "desktop/application.h"
+#include "desktop/clock_service.h"
 #include "desktop/tray_images.h"
 #include "server/thread.h"
 
@@ -26,7 +28,8 @@ int main(int argc, char** argv) {
   horalux::Form1Environment environment;
   environment.application = &application;
   environment.store = std::make_unique<horalux::RegistryStore>();
-  environment.clockSetter = horalux::MakeSystemClockSetter();
+  // Directly with the right to set the clock; without it through the system's time service.
+  environment.clockSetter = horalux::MakeDesktopClockSetter(QDBusConnection::systemBus());
   int exitCode = 1;
   try {
     horalux::TForm1 form(std::move(environment));

@@ -2,7 +2,9 @@
 // The window gets a setter handed in, so that tests only ever use a recording fake.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +16,19 @@ class ClockSetter {
  public:
   virtual ~ClockSetter() = default;
   // Sets the clock to a local date and time. Returns an empty text when the clock was set,
-  // otherwise the system's reason (for example "Operation not permitted").
+  // otherwise the reason it was not (for example "Operation not permitted").
   virtual std::string SetLocalTime(const TSystemTime& localTime) = 0;
 };
 
-// The system clock (needs the right to set it: root or CAP_SYS_TIME).
+// Microseconds since 1970-01-01 UTC of a local date and time, by the system's time-zone
+// rules; nullopt when the local time cannot be placed.
+std::optional<std::int64_t> UnixMicrosecondsOf(const TSystemTime& localTime);
+
+// Sets the system clock (needs root or CAP_SYS_TIME). Returns 0 or the system's error
+// number (EPERM without the right).
+int SetSystemClock(const TSystemTime& localTime);
+
+// The system clock, with the system's text for a refusal.
 std::unique_ptr<ClockSetter> MakeSystemClockSetter();
 
 // Records what it was asked to set and answers with a prepared reason (empty: success).
