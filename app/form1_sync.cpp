@@ -111,7 +111,10 @@ void TForm1::Timer2Timer() {
 // On a connection's thread: the line goes to the main thread without waiting for it.
 void TForm1::IdTimeServerConnect(TIdPeerThread& AThread) {
   const std::string address = AThread.Connection().Binding()->PeerAddress();
-  if (incoming_.Push(IncomingLine(TimeTextNow(), address))) {
+  // A copy of its own: the formats' locale may be used by one thread at a time, and the
+  // window's thread uses it too. Copies of Qt's shared data are safe across threads.
+  const DateTimeFormats formats = formats_;
+  if (incoming_.Push(IncomingLine(formats.TimeText(env_.localClock()), address))) {
     QMetaObject::invokeMethod(
         this, [this] { DrainIncomingLines(); }, Qt::QueuedConnection);
   }
