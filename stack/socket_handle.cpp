@@ -94,7 +94,9 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
   socketId_ = accepted;
   hasSocket_.store(true);
   RefreshLocalBinding();
-  RefreshPeerBinding();
+  // accept() has told who the peer is already; asking again would cost every connection a
+  // system call and tell the same.
+  SetPeerAddress(address, port);
   return true;
 }
 
