@@ -85,8 +85,9 @@ TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBounded) {
   EXPECT_TRUE(TimesNeverGoBack(LogLines()));
   // Only the newest lines could ever be shown; older ones were never queued for the window.
   EXPECT_GT(form->IncomingLinesDropped(), 0u);
-  // The window went on handling its events during the flood.
-  EXPECT_GE(ticks, floodMs / 20 / 4) << ticks << " ticks in " << floodMs << " ms";
+  // The window went on handling its events during the flood: its 20 ms timer ticked at
+  // least four times a second (a frozen window would not tick at all).
+  EXPECT_GE(ticks, floodMs / 250) << ticks << " ticks in " << floodMs << " ms";
 }
 
 }  // namespace
