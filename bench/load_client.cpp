@@ -100,15 +100,7 @@ struct Tally {
 
   void Add(const LoadResult& part) {
     std::lock_guard lock(mutex);
-    result.ok += part.ok;
-    result.closedWithoutByte += part.closedWithoutByte;
-    result.wrongValue += part.wrongValue;
-    result.shortRead += part.shortRead;
-    result.connectFailed += part.connectFailed;
-    result.resets += part.resets;
-    result.timeouts += part.timeouts;
-    result.latencyMicros.insert(result.latencyMicros.end(), part.latencyMicros.begin(),
-                                part.latencyMicros.end());
+    result.Add(part);
   }
 };
 
@@ -144,6 +136,17 @@ std::uint32_t CurrentTimeValue() {
   const auto now = std::chrono::system_clock::now().time_since_epoch();
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now).count();
   return static_cast<std::uint32_t>(seconds) + kSecondsFrom1900To1970;
+}
+
+void LoadResult::Add(const LoadResult& other) {
+  ok += other.ok;
+  closedWithoutByte += other.closedWithoutByte;
+  resets += other.resets;
+  wrongValue += other.wrongValue;
+  shortRead += other.shortRead;
+  connectFailed += other.connectFailed;
+  timeouts += other.timeouts;
+  latencyMicros.insert(latencyMicros.end(), other.latencyMicros.begin(), other.latencyMicros.end());
 }
 
 std::uint64_t LoadResult::Total() const { return ok + Refused() + Failed(); }

@@ -35,6 +35,8 @@ struct LoadResult {
   double elapsedSeconds = 0;
   std::vector<std::uint32_t> latencyMicros;  // of the successful queries, sorted
 
+  // Adds another result's counts and latencies (not its time) to this one.
+  void Add(const LoadResult& other);
   std::uint64_t Total() const;
   std::uint64_t Refused() const { return closedWithoutByte + resets; }
   std::uint64_t Failed() const { return wrongValue + shortRead + connectFailed + timeouts; }

@@ -3,8 +3,9 @@
 // measured in the same run on the same machine.
 #pragma once
 
-#include <atomic>
 #include <thread>
+
+#include "bench/wakeable_listener.h"
 
 namespace horalux::bench {
 
@@ -16,14 +17,12 @@ class ReferenceServer {
   ReferenceServer(const ReferenceServer&) = delete;
   ReferenceServer& operator=(const ReferenceServer&) = delete;
 
-  int Port() const noexcept { return port_; }
+  int Port() const noexcept { return listener_.Port(); }
 
  private:
   void Serve();
 
-  int listener_ = -1;
-  int wake_[2] = {-1, -1};
-  int port_ = 0;
+  WakeableListener listener_;
   std::thread thread_;
 };
 

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include "bench/wakeable_listener.h"
+
 namespace horalux::bench {
 
 class ThreadServer {
@@ -21,16 +23,14 @@ class ThreadServer {
   ThreadServer(const ThreadServer&) = delete;
   ThreadServer& operator=(const ThreadServer&) = delete;
 
-  int Port() const noexcept { return port_; }
+  int Port() const noexcept { return listener_.Port(); }
 
  private:
   void Accept();
   static void* Serve(void* self_and_socket);
   void Ended();
 
-  int listener_ = -1;
-  int wake_[2] = {-1, -1};
-  int port_ = 0;
+  WakeableListener listener_;
   std::mutex mutex_;
   std::condition_variable allEnded_;
   int running_ = 0;  // connection threads not yet ended

@@ -79,16 +79,8 @@ class Sampler {
 
 // Adds one round's result to the total of several.
 void Merge(LoadResult& total, const LoadResult& round) {
-  total.ok += round.ok;
-  total.closedWithoutByte += round.closedWithoutByte;
-  total.wrongValue += round.wrongValue;
-  total.shortRead += round.shortRead;
-  total.connectFailed += round.connectFailed;
-  total.resets += round.resets;
-  total.timeouts += round.timeouts;
+  total.Add(round);
   total.elapsedSeconds += round.elapsedSeconds;
-  total.latencyMicros.insert(total.latencyMicros.end(), round.latencyMicros.begin(),
-                             round.latencyMicros.end());
 }
 
 // The load generator in a child process, forked before this process makes any thread;
