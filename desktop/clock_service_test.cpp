@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
 #include <QDBusConnection>
 #include <QProcess>
+
 #include <cerrno>
+#include <csignal>
 
 #include "tests/support/scoped_env.h"
 
@@ -15,9 +18,16 @@ namespace {
 
 const TSystemTime kNoon{2026, 12, 2, 8, 12, 0, 0, 250};
 
+// The bus and the fake service end with the test, even when a failing test aborts it.
+void DieWithTheTest(QProcess& process) {
+  process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+}
+
 class TimeServiceTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    DieWithTheTest(bus_);
+    DieWithTheTest(service_);
     bus_.start(QStringLiteral("dbus-daemon"),
                {QStringLiteral("--session"), QStringLiteral("--nofork"),
                 QStringLiteral("--print-address=1")});
