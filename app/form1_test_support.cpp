@@ -12,10 +12,7 @@ namespace horalux::testing {
 FormTest::FormTest() {
   InstallEventLoopHooks();
   application.SetTitle(QStringLiteral("Horalux"));
-  application.SetMessagePresenter(
-      [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-        boxes.push_back({icon, caption, text});
-      });
+  RecordMessageBoxes(application, boxes);
 }
 
 FormTest::~FormTest() {

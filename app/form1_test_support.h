@@ -12,18 +12,13 @@
 
 #include "app/form1.h"
 #include "desktop/application.h"
+#include "desktop/shown_boxes.h"
 #include "desktop/test_runtime_dir.h"
 #include "platform/clock_setter.h"
 #include "platform/scoped_temp_dir.h"
 #include "tests/support/scoped_env.h"
 
 namespace horalux::testing {
-
-struct ShownBox {
-  QMessageBox::Icon icon;
-  QString caption;
-  QString text;
-};
 
 class FormTest : public ::testing::Test {
  protected:

@@ -2,34 +2,28 @@
 
 #include <gtest/gtest.h>
 
-#include <QEventLoop>
-#include <QTimer>
-
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <stdexcept>
 #include <vector>
 
+#include "desktop/shown_boxes.h"
+
 namespace horalux {
 namespace {
 
-struct ShownBox {
-  QMessageBox::Icon icon;
-  QString caption;
-  QString text;
-};
+using testing::RecordMessageBoxes;
+using testing::ShownBox;
 
 // An application whose message boxes are recorded instead of shown.
 class ApplicationTest : public ::testing::Test {
  protected:
   ApplicationTest() {
     application.SetTitle(QStringLiteral("Horalux"));
-    application.SetMessagePresenter(
-        [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-          boxes.push_back({icon, caption, text});
-        });
+    RecordMessageBoxes(application, boxes);
   }
 
   TApplication application;

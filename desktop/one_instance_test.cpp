@@ -8,26 +8,22 @@
 #include <memory>
 #include <vector>
 
+#include "desktop/shown_boxes.h"
+
 #include "desktop/test_runtime_dir.h"
 
 namespace horalux {
 namespace {
 
-struct ShownBox {
-  QMessageBox::Icon icon;
-  QString caption;
-  QString text;
-};
+using testing::RecordMessageBoxes;
+using testing::ShownBox;
 
 // One "program": an application with a main window and a guard.
 struct Instance {
   explicit Instance(const QString& title) {
     application.SetTitle(title);
     application.SetMainForm(&window);
-    application.SetMessagePresenter(
-        [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-          boxes.push_back({icon, caption, text});
-        });
+    RecordMessageBoxes(application, boxes);
   }
 
   TApplication application;
