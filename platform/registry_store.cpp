@@ -73,11 +73,19 @@ RegQueryResult RegistryKey::QueryValue(std::string_view name) const {
 }
 
 bool RegistryKey::SetValue(std::string_view name, const RegValue& value) {
+  return SetValues({{std::string(name), value}});
+}
+
+bool RegistryKey::SetValues(const std::vector<RegNamedValue>& values, std::size_t* refused) {
+  if (refused != nullptr) *refused = 0;
   RegDocument document;
   if (!store_.Load(&document)) return false;
-  if (!document.SetValue(name_, name, value)) {
-    store_.lastError_ = "The value name \"" + std::string(name) + "\" cannot be stored";
-    return false;
+  for (std::size_t index = 0; index < values.size(); ++index) {
+    if (!document.SetValue(name_, values[index].name, values[index].value)) {
+      store_.lastError_ = "The value name \"" + values[index].name + "\" cannot be stored";
+      if (refused != nullptr) *refused = index;
+      return false;
+    }
   }
   return store_.Save(document);
 }
