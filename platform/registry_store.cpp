@@ -35,7 +35,10 @@ std::unique_ptr<RegistryKey> RegistryStore::CreateKey(std::string_view subKey) {
   if (!Load(&document)) return nullptr;
   const std::string name = kUserRoot + std::string(subKey);
   if (!document.HasKey(name)) {
-    document.AddKey(name);
+    if (!document.AddKey(name)) {
+      lastError_ = "The key name \"" + name + "\" cannot be stored in " + filePath_;
+      return nullptr;
+    }
     if (!Save(document)) return nullptr;
   }
   return std::unique_ptr<RegistryKey>(new RegistryKey(*this, name));
