@@ -18,16 +18,12 @@
 namespace horalux::testing {
 namespace {
 
-[[noreturn]] void Fail(const std::string& what, const std::string& path) {
-  throw std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+void Require(bool done, const std::string& what, const std::string& path) {
+  if (!done) throw std::runtime_error(what + " " + path + ": " + std::strerror(errno));
 }
 
 void SetOrUnset(const char* variable, const std::string& value) {
-  if (value.empty()) {
-    ::unsetenv(variable);
-  } else {
-    ::setenv(variable, value.c_str(), 1);
-  }
+  value.empty() ? ::unsetenv(variable) : ::setenv(variable, value.c_str(), 1);
 }
 
 }  // namespace
@@ -40,37 +36,32 @@ std::vector<std::string> PrivateTmpNames(uid_t uid) {
 }
 
 void PlantFolder(const std::string& path, uid_t owner, mode_t mode) {
-  if (::mkdir(path.c_str(), mode) != 0) Fail("mkdir", path);
-  if (::chown(path.c_str(), owner, owner) != 0 || ::chmod(path.c_str(), mode) != 0) {
-    Fail("chown", path);
-  }
+  Require(::mkdir(path.c_str(), mode) == 0 && ::chown(path.c_str(), owner, owner) == 0 &&
+              ::chmod(path.c_str(), mode) == 0,
+          "cannot plant folder", path);
 }
 
 void PlantFile(const std::string& path, uid_t owner) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd < 0) Fail("create", path);
-  ::close(fd);
-  if (::chown(path.c_str(), owner, owner) != 0) Fail("chown", path);
+  Require(fd >= 0 && ::close(fd) == 0 && ::chown(path.c_str(), owner, owner) == 0,
+          "cannot plant file", path);
 }
 
 void PlantSymlink(const std::string& path, const std::string& target, uid_t owner) {
-  if (::symlink(target.c_str(), path.c_str()) != 0) Fail("symlink", path);
-  if (::lchown(path.c_str(), owner, owner) != 0) Fail("lchown", path);
+  Require(::symlink(target.c_str(), path.c_str()) == 0 && ::lchown(path.c_str(), owner, owner) == 0,
+          "cannot plant link", path);
 }
 
 int PlantListeningSocket(const std::string& path, uid_t owner) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path) throw std::runtime_error("path too long");
+  Require(path.size() < sizeof address.sun_path, "too long:", path);
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-  if (fd < 0) Fail("socket", path);
-  if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::listen(fd, 8) != 0 || ::chown(path.c_str(), owner, owner) != 0 ||
-      ::chmod(path.c_str(), 0777) != 0) {
-    ::close(fd);
-    Fail("listen", path);
-  }
+  Require(fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+              ::listen(fd, 8) == 0 && ::chown(path.c_str(), owner, owner) == 0 &&
+              ::chmod(path.c_str(), 0777) == 0,
+          "cannot plant socket", path);
   return fd;
 }
 
@@ -107,9 +98,7 @@ std::string RunAsUser(uid_t uid, const std::string& runtimeDir, const std::strin
   ::close(pipeFds[1]);
   std::string result;
   char buffer[512];
-  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) != 0;) {
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) break;
+  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) {
     result.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(pipeFds[0]);

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
+#include "tests/support/scoped_env.h"
 
 namespace horalux {
 namespace {
@@ -168,33 +167,12 @@ std::string Utf16Le(std::string_view latin1) {
   return bytes;
 }
 
-// The code page of the program's text is the environment's LC_CTYPE; this sets it.
-class ScopedCodePage {
- public:
-  explicit ScopedCodePage(const char* locale) {
-    if (const char* old = std::getenv("LC_ALL")) previous_ = old;
-    ::setenv("LC_ALL", locale, 1);
-  }
-  ~ScopedCodePage() {
-    if (previous_) {
-      ::setenv("LC_ALL", previous_->c_str(), 1);
-    } else {
-      ::unsetenv("LC_ALL");
-    }
-  }
-  ScopedCodePage(const ScopedCodePage&) = delete;
-  ScopedCodePage& operator=(const ScopedCodePage&) = delete;
-
- private:
-  std::optional<std::string> previous_;
-};
-
 const std::string kExportHead =
     "Windows Registry Editor Version "
     "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vantok\\Horalux]\r\n";
 
 TEST(RegDocumentFormats, AUtf16ExportOfTheRegistryEditorIsReadAndWrittenBackAsItCame) {
-  const ScopedCodePage utf8("C.UTF-8");
+  const testing::ScopedEnvVar utf8("LC_ALL", "C.UTF-8");  // the code page
   const std::string exported = Utf16Le(kExportHead +
                                        "\"Host\"=\"zeit.b\xfc"
                                        "cher.example\"\r\n"
@@ -236,7 +214,7 @@ TEST(RegDocumentFormats, CrOnlyLineEndsAndAUtf8MarkAreReadAndKept) {
   EXPECT_EQ(document.Text(),
             "REGEDIT4\r\r[" + kKey + "]\r\"Host\"=\"a\"\r\"Interval\"=dword:00000005\r\r");
 
-  const ScopedCodePage utf8("C.UTF-8");
+  const testing::ScopedEnvVar utf8("LC_ALL", "C.UTF-8");  // the code page
   const std::string marked = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey +
                              "]\n\"Host\"=\"zeit.b\xc3\xbc"
                              "cher\"\n";
@@ -262,7 +240,7 @@ TEST(RegDocumentFormats, TheProgramsBytesComeBackInEveryFormatAndCodePage) {
                                "Windows Registry Editor Version 5.00\n", "\xEF\xBB\xBFREGEDIT4\n",
                                "REGEDIT4\n"};
   for (const char* locale : {"C.UTF-8", "C"}) {
-    const ScopedCodePage codePage(locale);
+    const testing::ScopedEnvVar codePage("LC_ALL", locale);
     for (const std::string& file : files) {
       for (const std::string& text : texts) {
         RegDocument document = RegDocument::Parse(file);

@@ -9,6 +9,7 @@
 
 #include "platform/failing_file_system.h"
 #include "platform/scoped_temp_dir.h"
+#include "tests/support/scoped_env.h"
 
 namespace horalux {
 namespace {
@@ -262,28 +263,7 @@ TEST_F(RegistryStoreTest, RefusesInvalidNames) {
   EXPECT_EQ(FileText(), before);
 }
 
-class ScopedEnvVar {
- public:
-  ScopedEnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnvVar() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnvVar;
 
 TEST(DefaultStorePath, FollowsXdgConfigHomeElseHome) {
   const ScopedEnvVar home("HOME", "/home/someone");
