@@ -227,15 +227,14 @@ TEST(RegDocumentFormats, CrOnlyLineEndsAndAUtf8MarkAreReadAndKept) {
 }
 
 TEST(RegDocumentFormats, TheProgramsBytesComeBackInEveryFormatAndCodePage) {
-  const std::string texts[] = {
+  const std::string utf8 =
       "zeit.b\xc3\xbc"
-      "cher",
+      "cher";
+  const std::string latin1 =
       "zeit.b\xfc"
-      "cher",
-      "\xed\xb2\x80 \xff",
-      "\xf0\x9f\x95\x90 \"q\" \\",
-      "tab\there",
-      ""};
+      "cher";  // no UTF-8
+  const std::string texts[] = {
+      utf8, latin1, "\xed\xb2\x80 \xff", "\xf0\x9f\x95\x90 \"q\" \\", "tab\there", ""};
   const std::string files[] = {Utf16Le("Windows Registry Editor Version 5.00\r\n"),
                                "Windows Registry Editor Version 5.00\n", "\xEF\xBB\xBFREGEDIT4\n",
                                "REGEDIT4\n"};
