@@ -1,13 +1,16 @@
-// The per-user settings store that stands in for the current user's registry hive: a
-// REGEDIT4 text file, by default $XDG_CONFIG_HOME/Vantok/Horalux.reg. It offers what the
-// registry calls of the program do: create-or-open a key, query a value, set a value.
+// The per-user settings store that stands in for the current user's registry hive: a file
+// in the registry editor's export format (REGEDIT4 when the store is new, else the format
+// it was found in; see regedit_document.h), by default $XDG_CONFIG_HOME/Vantok/Horalux.reg.
+// It offers what the registry calls of the program do: create-or-open a key, query a value,
+// set values.
 //
 // Like the registry, every call works on the store as it is now: each query reads the file,
 // each set reads it, changes its values and saves at once (atomically, mode 0600; see
 // SaveAtomically). Several values set in one call are saved in one replace, so a crash
-// leaves all of them old or all of them new. Lines the store does not understand are written back
-// as they were, including a whole file that is no export at all: its lines are kept and the header
-// and key are added to it. Calls never throw for a damaged or unreadable file; they report it.
+// leaves all of them old or all of them new. Lines the store does not understand are
+// written back as they were, including a whole file that is no export at all: its lines
+// are kept and the header and key are added to it. Calls never throw for a damaged or
+// unreadable file; they report it.
 //
 // Not thread-safe: one thread uses a store and its keys. Two processes saving at the same
 // moment each replace the whole file (the last one wins); the single-instance guard keeps
