@@ -2,33 +2,65 @@
 #include <wchar.h>
 
 #include <climits>
+#include <cstdlib>
+#include <string>
 
 #include "platform/code_page.h"
 
 namespace horalux {
 namespace {
 
-// The environment's LC_CTYPE locale, in force for the calling thread while this lives.
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The environment's LC_CTYPE locale, made once per thread and made again only when the
+// variables that choose it change: making one reads the locale's files.
+class EnvironmentCtype {
+ public:
+  ~EnvironmentCtype() { Release(); }
+
+  locale_t Get() {
+    std::string key = EnvironmentValue("LC_ALL") + '\n' + EnvironmentValue("LC_CTYPE") + '\n' +
+                      EnvironmentValue("LANG");
+    if (locale_ != kNone && key == key_) return locale_;
+    Release();
+    locale_ = ::newlocale(LC_CTYPE_MASK, "", kNone);
+    if (locale_ == kNone) locale_ = ::newlocale(LC_CTYPE_MASK, "C", kNone);
+    key_ = std::move(key);
+    return locale_;
+  }
+
+ private:
+  static inline const locale_t kNone = static_cast<locale_t>(nullptr);
+  void Release() {
+    if (locale_ != kNone) ::freelocale(locale_);
+    locale_ = kNone;
+  }
+  locale_t locale_ = kNone;
+  std::string key_;
+};
+
+// That locale, in force for the calling thread while this lives.
 class ScopedEnvironmentCtype {
  public:
   ScopedEnvironmentCtype() {
-    locale_ = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
-    if (locale_ == static_cast<locale_t>(nullptr)) {
-      locale_ = ::newlocale(LC_CTYPE_MASK, "C", static_cast<locale_t>(nullptr));
+    thread_local EnvironmentCtype ctype;
+    if (const locale_t locale = ctype.Get(); locale != static_cast<locale_t>(nullptr)) {
+      previous_ = ::uselocale(locale);
+      active_ = true;
     }
-    if (locale_ != static_cast<locale_t>(nullptr)) previous_ = ::uselocale(locale_);
   }
   ~ScopedEnvironmentCtype() {
-    if (locale_ == static_cast<locale_t>(nullptr)) return;
-    ::uselocale(previous_);
-    ::freelocale(locale_);
+    if (active_) ::uselocale(previous_);
   }
   ScopedEnvironmentCtype(const ScopedEnvironmentCtype&) = delete;
   ScopedEnvironmentCtype& operator=(const ScopedEnvironmentCtype&) = delete;
 
  private:
-  locale_t locale_ = static_cast<locale_t>(nullptr);
   locale_t previous_ = static_cast<locale_t>(nullptr);
+  bool active_ = false;
 };
 
 void AppendCodePoint(std::u16string& out, char32_t code) {
