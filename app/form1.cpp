@@ -175,12 +175,15 @@ void TForm1::ShowStartupWarning() {
 
 void TForm1::btSaveClick() {
   SettingsStore settings(*env_.store);
+  // One atomic replace for all four: a kill in between never mixes old and new values.
+  settings.BeginWrites();
   settings.WriteString(kHostValue, cbTimeHost->currentText().toStdString());
   edInterval->interpretText();
   settings.WriteInteger(kIntervalValue,
                         IntervalToRegistry(static_cast<std::int16_t>(edInterval->value())));
   settings.WriteBool(kSyncOnStartupValue, ckStartup->isChecked());
   settings.WriteBool(kStartServerValue, ckServer->isChecked());
+  settings.CommitWrites();
 }
 
 void TForm1::btHideClick() { hide(); }

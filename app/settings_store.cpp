@@ -1,5 +1,7 @@
 #include "app/settings_store.h"
 
+#include <cstdio>
+
 #include "stack/format.h"
 
 namespace horalux {
@@ -9,10 +11,17 @@ namespace {
   throw ERegistryException(Fmt(pattern, {name}));
 }
 
+void ReportToStandardError(const std::string& reason) {
+  std::fprintf(stderr, "Horalux: settings not saved: %s\n", reason.c_str());
+}
+
 }  // namespace
 
-SettingsStore::SettingsStore(RegistryStore& store, std::string_view key)
-    : key_(store.CreateKey(key)) {}
+SettingsStore::SettingsStore(RegistryStore& store, std::string_view key,
+                             SettingsFailureSink reportFailure)
+    : store_(store),
+      key_(store.CreateKey(key)),
+      reportFailure_(reportFailure ? std::move(reportFailure) : ReportToStandardError) {}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -64,8 +73,29 @@ void SettingsStore::WriteBool(std::string_view name, bool value) {
   WriteInteger(name, value ? 1 : 0);
 }
 
+void SettingsStore::BeginWrites() { pending_.emplace(); }
+
+void SettingsStore::CommitWrites() {
+  std::vector<RegNamedValue> values = std::move(pending_).value_or(std::vector<RegNamedValue>{});
+  pending_.reset();
+  if (values.empty()) return;
+  std::size_t refused = 0;
+  if (!key_->SetValues(values, &refused)) WriteFailed(values[refused].name, store_.LastError());
+}
+
 void SettingsStore::Write(std::string_view name, const RegValue& value) {
-  if (!key_ || !key_->SetValue(name, value)) Fail(kRegSetDataFailed, name);
+  if (!key_) WriteFailed(name, store_.LastError());
+  if (pending_) {
+    pending_->push_back({std::string(name), value});
+    return;
+  }
+  if (!key_->SetValue(name, value)) WriteFailed(name, store_.LastError());
+}
+
+void SettingsStore::WriteFailed(std::string_view name, const std::string& reason) {
+  pending_.reset();
+  reportFailure_(reason);
+  Fail(kRegSetDataFailed, name);
 }
 
 std::int32_t IntervalToRegistry(std::int16_t position) noexcept { return position; }

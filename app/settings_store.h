@@ -7,13 +7,18 @@
 //                      string whose line in the store is damaged
 //   kInvalidRegType    a value of the wrong type
 //   kRegSetDataFailed  a write the store refuses (nothing of that value is written)
+// A refused write also reports the system's reason (path and error) to a sink, by default
+// one line on standard error: the exception's text must stay the runtime's own.
 // Not thread-safe; used on the main thread.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/registry_exception.h"
 #include "platform/registry_store.h"
@@ -26,12 +31,17 @@ inline constexpr std::string_view kIntervalValue = "Interval";
 inline constexpr std::string_view kSyncOnStartupValue = "Sync on Startup";
 inline constexpr std::string_view kStartServerValue = "Start Server";
 
+// Receives the system's reason when a write is refused.
+using SettingsFailureSink = std::function<void(const std::string& reason)>;
+
 // The settings key, opened (and created when missing) on construction.
 class SettingsStore {
  public:
   // Never throws. When the key cannot be opened, reads behave as for a missing value and
-  // every write fails. `store` must outlive this object.
-  explicit SettingsStore(RegistryStore& store, std::string_view key = kSettingsKey);
+  // every write fails. `store` must outlive this object. Without a sink, reasons go to
+  // standard error.
+  explicit SettingsStore(RegistryStore& store, std::string_view key = kSettingsKey,
+                         SettingsFailureSink reportFailure = {});
   ~SettingsStore();
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;
@@ -54,10 +64,23 @@ class SettingsStore {
   // REG_DWORD 1 or 0. Throws ERegistryException.
   void WriteBool(std::string_view name, bool value);
 
+  // From now until CommitWrites the writes only collect their values; a write still fails
+  // at once when the key is not open.
+  void BeginWrites();
+  // Saves the collected values in one atomic replace of the store, so that a kill or a
+  // power loss never leaves some of them old and some new. Throws ERegistryException for
+  // the value whose name the store refuses, or for the first value when the file itself
+  // cannot be read or saved; nothing is written then. Requires: BeginWrites was called.
+  void CommitWrites();
+
  private:
   void Write(std::string_view name, const RegValue& value);
+  [[noreturn]] void WriteFailed(std::string_view name, const std::string& reason);
 
+  RegistryStore& store_;
   std::unique_ptr<RegistryKey> key_;
+  SettingsFailureSink reportFailure_;
+  std::optional<std::vector<RegNamedValue>> pending_;
 };
 
 // "Interval" holds the up-down position, a signed 16-bit value, widened with its sign.

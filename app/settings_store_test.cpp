@@ -164,6 +164,43 @@ TEST_F(SettingsStoreTest, RefusedWriteRaisesAndLeavesTheStoreAsItWas) {
   EXPECT_EQ(settings.ReadString(kHostValue), "old.example");
 }
 
+TEST_F(SettingsStoreTest, CollectedWritesAreSavedTogetherOrNotAtAll) {
+  Holding("\"Host\"=\"old.example\"\n");
+  const std::string before = FileText();
+  std::vector<std::string> reasons;
+  SettingsStore settings(*store_, kSettingsKey,
+                         [&](const std::string& reason) { reasons.push_back(reason); });
+  const auto saveFour = [&] {
+    settings.BeginWrites();
+    settings.WriteString(kHostValue, "new.example");
+    settings.WriteInteger(kIntervalValue, 45);
+    settings.WriteBool(kSyncOnStartupValue, false);
+    settings.WriteBool(kStartServerValue, true);
+    settings.CommitWrites();
+  };
+  fs_->FailAt(FailingFileSystem::Step::Rename);
+  EXPECT_EQ(FailureOf(saveFour), "Konnte Daten für 'Host' nicht setzen");
+  EXPECT_EQ(FileText(), before);
+  ASSERT_EQ(reasons.size(), 1u);
+  EXPECT_NE(reasons[0].find(path_), std::string::npos) << reasons[0];
+
+  settings.BeginWrites();  // a name no line can carry is the one reported
+  settings.WriteString(kHostValue, "new.example");
+  settings.WriteBool("Bad\nName", true);
+  EXPECT_EQ(FailureOf([&] { settings.CommitWrites(); }),
+            "Konnte Daten für 'Bad\nName' nicht setzen");
+  EXPECT_EQ(FileText(), before);
+
+  const int renames = fs_->Calls(FailingFileSystem::Step::Rename);
+  saveFour();
+  EXPECT_EQ(fs_->Calls(FailingFileSystem::Step::Rename), renames + 1);
+  EXPECT_EQ(FileText(), kHeader +
+                            "\"Host\"=\"new.example\"\n"
+                            "\"Interval\"=dword:0000002d\n"
+                            "\"Sync on Startup\"=dword:00000000\n"
+                            "\"Start Server\"=dword:00000001\n");
+}
+
 TEST_F(SettingsStoreTest, KeyThatCannotBeOpenedReadsAsMissingAndRefusesWrites) {
   testing::ScopedTempDir dir;
   testing::WriteFileText(dir.File("Vantok"), "a file where the folder belongs");

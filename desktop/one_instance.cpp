@@ -1,6 +1,7 @@
 #include "desktop/one_instance.h"
 
 #include <QByteArray>
+#include <cstdio>
 #include <string>
 
 #include "stack/format.h"
@@ -18,6 +19,19 @@ std::string GuardName(const QString& title, const char* kind) {
   return title.toStdString() + ".OneInstance." + kind;
 }
 
+// The socket lives beside the guard's lock, in a folder no other account can write: a
+// socket at a name others could take first would hand them the requests.
+QString ActivationServerName(const NamedMutex& instanceMutex, const QString& title) {
+  return QString::fromStdString(
+      NamedObjectPath(instanceMutex.Folder(), GuardName(title, "Activation")));
+}
+
+// Never locks the user out: without a place for the locks the program runs unguarded.
+void ReportUnguarded(const QString& title, const NamedMutex& mutex) {
+  std::fprintf(stderr, "%s: running without the single-instance guard: %s\n",
+               title.toLocal8Bit().constData(), mutex.Problem().c_str());
+}
+
 }  // namespace
 
 TabfOneInstance::TabfOneInstance(TComponent* owner, TApplication& application)
@@ -25,28 +39,32 @@ TabfOneInstance::TabfOneInstance(TComponent* owner, TApplication& application)
 
 TabfOneInstance::~TabfOneInstance() = default;
 
-QString TabfOneInstance::ActivationServerName(const QString& title) {
-  return QString::fromStdString(NamedObjectPath(GuardName(title, "Activation")));
-}
-
 void TabfOneInstance::Loaded() {
   if (AnotherInstanceRunning()) HandleAlreadyRunning();
 }
 
 bool TabfOneInstance::AnotherInstanceRunning() {
   if (instanceMutex_ != nullptr) return false;  // this instance holds the guard already
-  NamedMutex checking(GuardName(application_.Title(), "CriticalSection"));
-  if (checking.TryLock() != TLockResult::Acquired) return true;
+  const QString title = application_.Title();
+  NamedMutex checking(GuardName(title, "CriticalSection"));
+  const TLockResult checkResult = checking.TryLock();
+  if (checkResult == TLockResult::HeldElsewhere) return true;
+  if (checkResult == TLockResult::Failed) {
+    ReportUnguarded(title, checking);
+    return false;
+  }
 
-  auto instance = std::make_unique<NamedMutex>(GuardName(application_.Title(), "Default"));
+  auto instance = std::make_unique<NamedMutex>(GuardName(title, "Default"));
   const TLockResult result = instance->TryLock();
   if (result == TLockResult::HeldElsewhere) return true;
-  if (result == TLockResult::Acquired) {
-    instanceMutex_ = std::move(instance);
-    // Still inside the check: a second instance that finds the guard taken also finds
-    // the socket ready.
-    ListenForActivation();
+  if (result == TLockResult::Failed) {
+    ReportUnguarded(title, *instance);
+    return false;
   }
+  instanceMutex_ = std::move(instance);
+  // Still inside the check: a second instance that finds the guard taken also finds the
+  // socket ready.
+  ListenForActivation();
   return false;
 }
 
@@ -74,8 +92,11 @@ void TabfOneInstance::HandleAlreadyRunning() {
 }
 
 void TabfOneInstance::BringPrevInstanceToFront() {
+  // Opening the lock (without taking it) finds the folder the first instance chose.
+  const NamedMutex instance(GuardName(application_.Title(), "Default"));
+  if (instance.Folder().empty()) return;
   QLocalSocket socket;
-  socket.connectToServer(ActivationServerName(application_.Title()));
+  socket.connectToServer(ActivationServerName(instance, application_.Title()));
   if (!socket.waitForConnected(kActivationTimeoutMs)) return;
   socket.write(kActivateRequest);
   socket.waitForBytesWritten(kActivationTimeoutMs);
@@ -86,7 +107,7 @@ void TabfOneInstance::BringPrevInstanceToFront() {
 }
 
 void TabfOneInstance::ListenForActivation() {
-  const QString name = ActivationServerName(application_.Title());
+  const QString name = ActivationServerName(*instanceMutex_, application_.Title());
   // A socket file left by a killed first instance would make listen() fail; only the
   // holder of the guard gets here, so removing it cannot take another's socket away.
   QLocalServer::removeServer(name);

@@ -3,12 +3,12 @@
 // it brings that instance's main window forward, optionally tells the user, and ends
 // this instance at the first turn of its event loop.
 //
-// The guard is two named locks built from the title (platform/named_mutex.h):
-// "<title>.OneInstance.CriticalSection", held only during the check so that two
-// instances starting at once are serialised, and "<title>.OneInstance.Default", held by
-// the first instance as long as this component lives. The first instance also listens
-// on a local socket named from the title, through which a second one asks it to show its
-// main window.
+// The guard is two named locks built from the title (platform/named_mutex.h says where
+// they live): "<title>.OneInstance.CriticalSection", held only during the check so that
+// two instances starting at once are serialised, and "<title>.OneInstance.Default", held
+// by the first instance as long as this component lives. The first instance also listens
+// on a local socket named from the title in the folder of that lock, through which a
+// second one asks it to show its main window.
 //
 // Thread-safety: main thread only.
 #pragma once
@@ -45,14 +45,11 @@ class TabfOneInstance : public TabfComponent {
   // Runs HandleAlreadyRunning when AnotherInstanceRunning says so.
   void Loaded() override;
 
-  // The check. True when another instance holds the guard or is checking at this moment,
-  // and also when the lock of the check cannot be had at all. False when this instance
-  // holds the guard now (or the guard's own lock cannot be opened, which leaves this
-  // instance unguarded rather than never starting). Never throws for system failures.
+  // The check. True when another instance holds the guard or is checking at this moment.
+  // False when this instance holds the guard now, and also when no private folder can
+  // hold the guard's locks: the instance then runs unguarded rather than never starting,
+  // and says so in one line on standard error. Never throws for system failures.
   virtual bool AnotherInstanceRunning();
-
-  // The name of the local socket on which the first instance of `title` listens.
-  static QString ActivationServerName(const QString& title);
 
  protected:
   // Clears the application's show flag, tells the user when asked, brings the first

@@ -1,6 +1,8 @@
 // The single-instance guard between real processes: a small probe program (built with
-// the tests) is started as the program would be, with a temporary runtime folder.
+// the tests) is started as the program would be, with a temporary runtime folder, or as
+// an unprivileged user among objects that another account planted.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDeadlineTimer>
 #include <QProcess>
@@ -8,9 +10,13 @@
 #include <QStringList>
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "desktop/test_runtime_dir.h"
+#include "platform/foreign_user_testing.h"
+#include "platform/scoped_temp_dir.h"
 
 namespace horalux {
 namespace {
@@ -20,12 +26,21 @@ constexpr int kWaitMs = 20000;  // generous: sanitizer builds start slowly
 // One started probe and the lines it printed.
 class Probe {
  public:
-  Probe(const QString& runtimeDir, const QStringList& arguments) {
+  // An empty `runtimeDir` leaves XDG_RUNTIME_DIR unset. With `user`, the probe runs as
+  // that user id, without HOME.
+  Probe(const QString& runtimeDir, const QStringList& arguments,
+        std::optional<uid_t> user = std::nullopt) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    if (!runtimeDir.isEmpty()) environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    if (user) {
+      environment.remove(QStringLiteral("HOME"));
+      process_.setChildProcessModifier([uid = *user] {
+        if (!testing::BecomeUser(uid)) ::_exit(126);
+      });
+    }
     process_.setProcessEnvironment(environment);
-    process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process_.start(QStringLiteral(HORALUX_ONE_INSTANCE_PROBE), arguments);
   }
   ~Probe() {
@@ -85,6 +100,10 @@ class Probe {
     Collect();
     return lines_;
   }
+  QString ErrorOutput() {
+    errors_ += QString::fromLocal8Bit(process_.readAllStandardError());
+    return errors_;
+  }
 
  private:
   void Collect() {
@@ -95,6 +114,7 @@ class Probe {
 
   QProcess process_;
   QStringList lines_;
+  QString errors_;
 };
 
 class OneInstanceProcessTest : public ::testing::Test {
@@ -172,6 +192,79 @@ TEST_F(OneInstanceProcessTest, StartsAtTheSameMomentLeaveExactlyOne) {
   }
   EXPECT_EQ(firsts, 1);
   EXPECT_EQ(std::count_if(probes.begin(), probes.end(), [](auto& p) { return p->Running(); }), 1);
+}
+
+// Probes run as an unprivileged test user without a runtime folder; another account has
+// planted objects in /tmp (see platform/foreign_user_testing.h).
+class OneInstanceAmongUsersTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as other users";
+    ::chmod(scratch.Path().c_str(), 0755);
+    Clean();
+  }
+  void TearDown() override {
+    for (const int socket : sockets) ::close(socket);
+    Clean();
+  }
+  void Clean() {
+    for (const std::string& name : tmpNames) testing::RemovePlanted(name);
+    for (const std::string& name : OldNames()) testing::RemovePlanted(name);
+  }
+  // Where the guard's objects used to be when no runtime folder was set.
+  std::vector<std::string> OldNames() const {
+    const std::string uid = std::to_string(user);
+    return {"/tmp/Horalux.OneInstance.CriticalSection." + uid + ".lock",
+            "/tmp/Horalux.OneInstance.Default." + uid + ".lock",
+            "/tmp/Horalux.OneInstance.Activation." + uid};
+  }
+  std::unique_ptr<Probe> Start(const std::string& runtimeDir = "") {
+    return std::make_unique<Probe>(QString::fromStdString(runtimeDir),
+                                   QStringList{QStringLiteral("Horalux")}, user);
+  }
+  int PlantSocket(const std::string& path) {
+    sockets.push_back(testing::PlantListeningSocket(path, testing::kOtherUser));
+    return sockets.back();
+  }
+
+  const uid_t user = testing::TestUser();
+  const std::vector<std::string> tmpNames = testing::PrivateTmpNames(user);
+  testing::ScopedTempDir scratch;
+  std::vector<int> sockets;
+};
+
+TEST_F(OneInstanceAmongUsersTest, NothingAnotherUserPlantsInTmpStopsFoolsOrDoublesTheGuard) {
+  const std::vector<std::string> old = OldNames();
+  testing::PlantFile(old[0], testing::kOtherUser);  // once made every start end
+  testing::PlantFile(old[1], testing::kOtherUser);  // once let two instances run
+  const int oldSocket = PlantSocket(old[2]);        // once received the requests
+  const int newSocket = PlantSocket(tmpNames[0]);
+  testing::PlantFolder(tmpNames[1], testing::kOtherUser, 0777);
+  // The first instance's runtime folder is read-only: it must meet the second anyway.
+  const std::string readOnly = scratch.File("runtime");
+  testing::PlantFolder(readOnly, user, 0500);
+
+  auto first = Start(readOnly);
+  ASSERT_EQ(first->WaitForOutcome(), "first") << first->ErrorOutput().toStdString();
+  auto second = Start();
+  EXPECT_EQ(second->WaitForOutcome(), "second");
+  EXPECT_TRUE(second->EndsNormally());
+  EXPECT_TRUE(first->WaitForLine(QStringLiteral("shown")));
+  EXPECT_FALSE(testing::SomeoneConnected(oldSocket));
+  EXPECT_FALSE(testing::SomeoneConnected(newSocket));
+}
+
+TEST_F(OneInstanceAmongUsersTest, WithoutAnyPrivatePlaceEachStartRunsAndSaysSo) {
+  for (const std::string& name : tmpNames) {
+    testing::PlantFolder(name, testing::kOtherUser, 0700);
+  }
+  auto first = Start();
+  auto second = Start();
+  EXPECT_EQ(first->WaitForOutcome(), "first");
+  EXPECT_EQ(second->WaitForOutcome(), "first");
+  EXPECT_TRUE(first->ErrorOutput().contains(
+      QStringLiteral("Horalux: running without the single-instance guard: ")))
+      << first->ErrorOutput().toStdString();
 }
 
 }  // namespace

@@ -3,7 +3,10 @@
 namespace horalux::testing {
 namespace {
 
-FsStatus Injected() { return FsStatus::Failure("injected failure"); }
+FsStatus Injected(const std::string& path = {}) {
+  return FsStatus::Failure(path.empty() ? "injected failure"
+                                        : "injected failure at \"" + path + "\"");
+}
 
 class FailingWritableFile : public WritableFile {
  public:
@@ -34,7 +37,7 @@ class FailingWritableFile : public WritableFile {
 bool FailingFileSystem::Fails(Step step) {
   ++calls_[static_cast<std::size_t>(step)];
   if (crashed_) return true;
-  if (!failure_ || failure_->step != step) return false;
+  if (!failure_ || failure_->step != step || --failure_->occurrence > 0) return false;
   crashed_ = failure_->mode == Mode::Crash;
   failure_.reset();
   return true;
@@ -42,16 +45,16 @@ bool FailingFileSystem::Fails(Step step) {
 
 FsStatus FailingFileSystem::ReadFile(const std::string& path, std::size_t limit,
                                      std::string* content) {
-  return Fails(Step::Read) ? Injected() : real_->ReadFile(path, limit, content);
+  return Fails(Step::Read) ? Injected(path) : real_->ReadFile(path, limit, content);
 }
 
 FsStatus FailingFileSystem::CreateFolders(const std::string& folder) {
-  return Fails(Step::CreateFolders) ? Injected() : real_->CreateFolders(folder);
+  return Fails(Step::CreateFolders) ? Injected(folder) : real_->CreateFolders(folder);
 }
 
 FsStatus FailingFileSystem::NewTempFile(const std::string& folder, std::string_view prefix,
                                         std::unique_ptr<WritableFile>* file, std::string* path) {
-  if (Fails(Step::NewTemp)) return Injected();
+  if (Fails(Step::NewTemp)) return Injected(folder);
   std::unique_ptr<WritableFile> real;
   FsStatus status = real_->NewTempFile(folder, prefix, &real, path);
   if (status.ok()) *file = std::make_unique<FailingWritableFile>(*this, std::move(real));
@@ -59,15 +62,15 @@ FsStatus FailingFileSystem::NewTempFile(const std::string& folder, std::string_v
 }
 
 FsStatus FailingFileSystem::RenameFile(const std::string& from, const std::string& to) {
-  return Fails(Step::Rename) ? Injected() : real_->RenameFile(from, to);
+  return Fails(Step::Rename) ? Injected(to) : real_->RenameFile(from, to);
 }
 
 FsStatus FailingFileSystem::SyncFolder(const std::string& folder) {
-  return Fails(Step::SyncFolder) ? Injected() : real_->SyncFolder(folder);
+  return Fails(Step::SyncFolder) ? Injected(folder) : real_->SyncFolder(folder);
 }
 
 FsStatus FailingFileSystem::RemoveFile(const std::string& path) {
-  return Fails(Step::Remove) ? Injected() : real_->RemoveFile(path);
+  return Fails(Step::Remove) ? Injected(path) : real_->RemoveFile(path);
 }
 
 }  // namespace horalux::testing

@@ -20,9 +20,11 @@ class FailingFileSystem : public StoreFileSystem {
 
   FailingFileSystem() : real_(NewDefaultStoreFileSystem()) {}
 
-  // The next call of `step` fails. A failing Append writes half of its data first, the way
-  // a disk that fills up does.
-  void FailAt(Step step, Mode mode = Mode::Refuse) { failure_ = {step, mode}; }
+  // The `occurrence`-th call of `step` from now fails (the next one by default). A failing
+  // Append writes half of its data first, the way a disk that fills up does.
+  void FailAt(Step step, Mode mode = Mode::Refuse, int occurrence = 1) {
+    failure_ = {step, mode, occurrence};
+  }
   int Calls(Step step) const { return calls_[static_cast<std::size_t>(step)]; }
 
   FsStatus ReadFile(const std::string& path, std::size_t limit, std::string* content) override;
@@ -40,6 +42,7 @@ class FailingFileSystem : public StoreFileSystem {
   struct Failure {
     Step step;
     Mode mode;
+    int occurrence;
   };
   std::unique_ptr<StoreFileSystem> real_;
   std::optional<Failure> failure_;

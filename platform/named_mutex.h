@@ -1,40 +1,57 @@
-// Named locks shared by the processes of one user: the stand-in for named kernel mutexes.
-// A name maps to a lock file in the user's runtime folder ($XDG_RUNTIME_DIR, or /tmp with
-// the user id in the file name); the lock is an exclusive flock() on it. The kernel drops
-// a flock when the last descriptor of its open file goes away, also when the holder is
-// killed, so a lock left behind by a crashed process is free again at once.
+// Named locks shared by the processes of one user on one machine: the stand-in for named
+// kernel mutexes. A name maps to a lock file; the lock is an exclusive flock() on it. The
+// kernel drops a flock when the last descriptor of its open file goes away, also when the
+// holder is killed, so a lock left behind by a crashed process is free again at once.
+//
+// Where the lock files live. Nothing another account can create may take, fake or split a
+// lock, so a name never maps to a path in a folder that others can write. The folders, in
+// the order they are tried for each lock file (the first that can open it wins):
+//  1. $XDG_RUNTIME_DIR, when it is absolute and, checked with lstat, a real folder (no
+//     symlink) owned by this user that no one else may enter. After `su` it names the other
+//     user's folder and is skipped; a folder made read-only (0500) or a full file system
+//     fails the open and leads on to 2.
+//  2. A private folder of this program: the first of these that already is ours, or else
+//     the first that can be made ours (mkdir 0700, then checked with lstat: a folder, not a
+//     symlink, owned by this user, mode 0700; anything else is refused and the next tried):
+//       /tmp/horalux-<uid>, /tmp/horalux-<uid>-1 ... -3, $HOME/.cache/horalux-<host digest>
+//     /tmp comes first: it is on this machine, so flock() and local sockets work there, and
+//     its paths stay far below the 107 bytes a local socket address may hold. Because "ours"
+//     is looked for over the whole list before anything is created, every instance of the
+//     user settles on the same folder, also when another account plants or later removes
+//     something at one of the /tmp names. The home folder is the last resort that others
+//     cannot write at all; it comes last because a home on a network file system may not
+//     carry flock() reliably, and its name holds a digest of the host name so that
+//     machines sharing one home over NFS never see each other's locks.
+// When no folder can hold a lock file, TryLock reports Failed and Problem() says why.
 //
 // Thread-safety: one NamedMutex object belongs to one thread at a time. Two objects of
 // the same name exclude each other also within one process (flock locks an open file,
 // not a process).
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace horalux {
 
-// Where the named objects of this user live: $XDG_RUNTIME_DIR when it names an existing
-// folder, else /tmp.
-std::string NamedObjectDirectory();
-
-// The path that stands for the named object `name` (a lock file or a local socket):
-// the folder above, the name with '/' and '%' escaped as %2F and %25, and, in /tmp, a dot
-// and the user id appended so that users do not share objects.
-std::string NamedObjectPath(std::string_view name);
+// The path of the named object `name` (a lock file stem or a local socket) in `folder`:
+// the name with '/' and '%' escaped as %2F and %25, so that no name leaves the folder.
+std::string NamedObjectPath(const std::string& folder, std::string_view name);
 
 enum class TLockResult {
   Acquired,       // this object holds the lock now
   HeldElsewhere,  // another object (in this or another process) holds it
-  Failed,         // the lock file could not be opened or locked
+  Failed,         // no folder could take the lock file, or it could not be locked
 };
 
 class NamedMutex {
  public:
-  // Opens, creating it when missing, the lock file of `name` (NamedObjectPath plus
-  // ".lock"); does not lock. Never throws for system failures: TryLock then reports
-  // Failed and Error() holds the errno. The file is never removed: removing a lock file
-  // that another process has open would let two processes hold "the same" lock.
+  // Opens, creating it when missing, the lock file of `name` (its NamedObjectPath plus
+  // ".lock") in the first folder that takes it; does not lock. Never throws for system
+  // failures: TryLock then reports Failed and Problem() says why. The file is never
+  // removed: removing a lock file that another process has open would let two processes
+  // hold "the same" lock.
   explicit NamedMutex(std::string_view name);
   // Closes the file, which releases the lock when this object holds it.
   ~NamedMutex();
@@ -47,13 +64,23 @@ class NamedMutex {
   void Unlock();
 
   bool Held() const noexcept { return held_; }
+  // The lock file and its folder; empty when no folder could take it.
   const std::string& Path() const noexcept { return path_; }
-  int Error() const noexcept { return error_; }
+  const std::string& Folder() const noexcept { return folder_; }
+  // Empty, or one line saying which folders were refused and the system's reasons.
+  const std::string& Problem() const noexcept { return problem_; }
 
  private:
+  struct Native;  // the system's handles, kept out of this header
+
+  // Opens the lock file of `name` in `folder`; false, adding the reason to `problems`,
+  // when it cannot be opened there.
+  bool OpenIn(const std::string& folder, std::string_view name, std::string& problems);
+
+  std::unique_ptr<Native> native_;
   std::string path_;
-  int fd_ = -1;
-  int error_ = 0;
+  std::string folder_;
+  std::string problem_;
   bool held_ = false;
 };
 

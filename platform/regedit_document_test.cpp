@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scoped_env.h"
+
 namespace horalux {
 namespace {
 
@@ -155,6 +157,105 @@ TEST(RegDocument, UnwritableNameChangesNothing) {
   RegDocument document = RegDocument::Parse("REGEDIT4\n");
   EXPECT_FALSE(document.SetValue(kKey, "a\nb", Sz("x")));
   EXPECT_EQ(document.Text(), "REGEDIT4\n");
+}
+
+// Each byte of `latin1` as one UTF-16LE unit, after a byte-order mark: a UTF-16 file
+// spelled in Latin-1.
+std::string Utf16Le(std::string_view latin1) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : latin1) bytes += {c, '\0'};
+  return bytes;
+}
+
+const std::string kExportHead =
+    "Windows Registry Editor Version "
+    "5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vantok\\Horalux]\r\n";
+
+TEST(RegDocumentFormats, AUtf16ExportOfTheRegistryEditorIsReadAndWrittenBackAsItCame) {
+  const testing::ScopedEnvVar utf8("LC_ALL", "C.UTF-8");  // the code page
+  const std::string exported = Utf16Le(kExportHead +
+                                       "\"Host\"=\"zeit.b\xfc"
+                                       "cher.example\"\r\n"
+                                       "\"Interval\"=dword:0000012c\r\n"
+                                       "\"Path\"=hex(2):25,00,54,00,4d,00,50,00,25,00,00,00\r\n"
+                                       "\r\n");
+  RegDocument document = RegDocument::Parse(exported);
+  EXPECT_EQ(document.Text(), exported);
+  EXPECT_EQ(ValueOf(document, "Host"), Sz("zeit.b\xc3\xbc"
+                                          "cher.example"));
+  EXPECT_EQ(ValueOf(document, "Interval"), (RegValue{kRegDword, std::string("\x2c\x01\0\0", 4)}));
+  EXPECT_EQ(ValueOf(document, "Path"), (RegValue{kRegExpandSz, std::string("%TMP%\0", 6)}));
+
+  ASSERT_TRUE(document.SetValue(kKey, "Host",
+                                Sz("neu.b\xc3\xbc"
+                                   "cher.example")));
+  ASSERT_TRUE(document.SetValue(kKey, "Path", {kRegExpandSz, std::string("%HOME%\0", 7)}));
+  ASSERT_TRUE(document.SetValue(kKey, "Start Server", Dword(0)));
+  EXPECT_EQ(document.Text(),
+            Utf16Le(kExportHead + "\"Host\"=\"neu.b\xfc"
+                                  "cher.example\"\r\n"
+                                  "\"Interval\"=dword:0000012c\r\n"
+                                  "\"Path\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,00,00\r\n"
+                                  "\"Start Server\"=dword:00000000\r\n"
+                                  "\r\n"));
+
+  RegDocument marked = RegDocument::Parse("\xFF\xFE");  // a header-less Unicode file
+  marked.AddKey(kKey);
+  EXPECT_EQ(marked.Text(),
+            Utf16Le("Windows Registry Editor Version 5.00\r\n\r\n[" + kKey + "]\r\n\r\n"));
+}
+
+TEST(RegDocumentFormats, CrOnlyLineEndsAndAUtf8MarkAreReadAndKept) {
+  const std::string crOnly = "REGEDIT4\r\r[" + kKey + "]\r\"Host\"=\"a\"\r\r";
+  RegDocument document = RegDocument::Parse(crOnly);
+  EXPECT_EQ(document.Text(), crOnly);
+  EXPECT_EQ(ValueOf(document, "Host"), Sz("a"));
+  ASSERT_TRUE(document.SetValue(kKey, "Interval", Dword(5)));
+  EXPECT_EQ(document.Text(),
+            "REGEDIT4\r\r[" + kKey + "]\r\"Host\"=\"a\"\r\"Interval\"=dword:00000005\r\r");
+
+  const testing::ScopedEnvVar utf8("LC_ALL", "C.UTF-8");  // the code page
+  const std::string marked = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey +
+                             "]\n\"Host\"=\"zeit.b\xc3\xbc"
+                             "cher\"\n";
+  document = RegDocument::Parse(marked);
+  EXPECT_EQ(ValueOf(document, "Host"), Sz("zeit.b\xc3\xbc"
+                                          "cher"));
+  ASSERT_TRUE(document.SetValue(kKey, "Host", Sz("x")));
+  EXPECT_EQ(document.Text(),
+            "\xEF\xBB\xBFWindows Registry Editor Version 5.00\n\n[" + kKey + "]\n\"Host\"=\"x\"\n");
+}
+
+TEST(RegDocumentFormats, TheProgramsBytesComeBackInEveryFormatAndCodePage) {
+  const std::string utf8 =
+      "zeit.b\xc3\xbc"
+      "cher";
+  const std::string latin1 =
+      "zeit.b\xfc"
+      "cher";  // no UTF-8
+  const std::string texts[] = {
+      utf8, latin1, "\xed\xb2\x80 \xff", "\xf0\x9f\x95\x90 \"q\" \\", "tab\there", ""};
+  const std::string files[] = {Utf16Le("Windows Registry Editor Version 5.00\r\n"),
+                               "Windows Registry Editor Version 5.00\n", "\xEF\xBB\xBFREGEDIT4\n",
+                               "REGEDIT4\n"};
+  for (const char* locale : {"C.UTF-8", "C"}) {
+    const testing::ScopedEnvVar codePage("LC_ALL", locale);
+    for (const std::string& file : files) {
+      for (const std::string& text : texts) {
+        RegDocument document = RegDocument::Parse(file);
+        const RegValue expand{kRegExpandSz, text + '\0'};
+        const RegValue multi{kRegMultiSz, text + '\0' + text + '\0' + '\0'};
+        ASSERT_TRUE(document.SetValue(kKey, "Host", Sz(text)));
+        ASSERT_TRUE(document.SetValue(kKey, "Expand", expand));
+        ASSERT_TRUE(document.SetValue(kKey, "Multi", multi));
+        const RegDocument reread = RegDocument::Parse(document.Text());
+        const std::string where = std::string(locale) + " " + file.substr(0, 8) + ": " + text;
+        EXPECT_EQ(ValueOf(reread, "Host"), Sz(text)) << where;
+        EXPECT_EQ(ValueOf(reread, "Expand"), expand) << where;
+        EXPECT_EQ(ValueOf(reread, "Multi"), multi) << where;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "platform/code_page.h"
+#include "platform/unicode_text.h"
+
 namespace horalux {
 namespace {
 
@@ -17,6 +20,10 @@ int HexValue(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+bool IsStringType(RegType type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -97,10 +104,11 @@ std::optional<RegValue> ParseHexData(std::string_view data) {
   return value;
 }
 
-std::optional<RegValue> ParseData(std::string_view data) {
+std::optional<RegValue> ParseData(std::string_view data, const RegDialect& dialect) {
   if (data.front() == '"') {
     auto text = TakeQuoted(data);
     if (!text || !TrimRight(data).empty()) return {};
+    if (dialect.unicodeText) *text = EncodeCodePage(Utf8ToUtf16(*text));
     return RegValue{kRegSz, *text + '\0'};
   }
   if (StartsWithIgnoreCase(data, "dword:")) {
@@ -110,8 +118,12 @@ std::optional<RegValue> ParseData(std::string_view data) {
     for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((*number >> (8 * i)) & 0xff);
     return RegValue{kRegDword, bytes};
   }
-  if (StartsWithIgnoreCase(data, "hex")) return ParseHexData(data);
-  return {};
+  if (!StartsWithIgnoreCase(data, "hex")) return {};
+  auto value = ParseHexData(data);
+  if (value && dialect.unicodeData && IsStringType(value->type)) {
+    value->data = EncodeCodePage(Utf16LeToUnits(value->data));
+  }
+  return value;
 }
 
 std::string Escaped(std::string_view text) {
@@ -136,6 +148,17 @@ bool HasControl(std::string_view text) {
 bool QuotableString(const RegValue& value) {
   if (value.type != kRegSz || value.data.empty() || value.data.back() != '\0') return false;
   return !HasControl(std::string_view(value.data).substr(0, value.data.size() - 1));
+}
+
+// The same for a string of a Unicode file, decoded from the code page: no undecodable
+// byte either, since a lone surrogate has no UTF-8 form that readers would accept.
+bool QuotableUnits(std::u16string_view units) {
+  if (units.empty() || units.back() != u'\0') return false;
+  units.remove_suffix(1);
+  for (const char16_t unit : units) {
+    if (unit < 0x20 || unit == 0x7f) return false;
+  }
+  return !HasLoneSurrogate(units);
 }
 
 std::string HexNumber(std::uint32_t number) {
@@ -201,7 +224,7 @@ std::string_view TrimRight(std::string_view text) {
   return text;
 }
 
-std::optional<RegEntry> ParseValueEntry(std::string_view entry) {
+std::optional<RegEntry> ParseValueEntry(std::string_view entry, const RegDialect& dialect) {
   RegEntry result;
   std::string_view rest = entry;
   if (!rest.empty() && rest.front() == '@') {
@@ -216,17 +239,35 @@ std::optional<RegEntry> ParseValueEntry(std::string_view entry) {
   rest.remove_prefix(1);
   if (TrimRight(rest) == "-") {
     result.kind = RegEntry::Kind::Deletion;
-  } else if (auto value = rest.empty() ? std::nullopt : ParseData(rest)) {
+  } else if (auto value = rest.empty() ? std::nullopt : ParseData(rest, dialect)) {
     result.kind = RegEntry::Kind::Value;
     result.value = std::move(*value);
   }
   return result;
 }
 
+std::optional<std::string> TextInFile(std::string_view text, const RegDialect& dialect) {
+  if (!dialect.unicodeText) return std::string(text);
+  const std::u16string units = DecodeCodePage(text);
+  if (HasLoneSurrogate(units)) return {};
+  return Utf16ToUtf8(units);
+}
+
 std::optional<std::vector<std::string>> FormatValueEntry(std::string_view name,
-                                                         const RegValue& value) {
-  if (HasControl(name)) return {};
-  std::string head = name.empty() ? "@=" : "\"" + Escaped(name) + "\"=";
+                                                         const RegValue& value,
+                                                         const RegDialect& dialect) {
+  const auto fileName = TextInFile(name, dialect);
+  if (!fileName || HasControl(*fileName)) return {};
+  std::string head = name.empty() ? "@=" : "\"" + Escaped(*fileName) + "\"=";
+  if (dialect.unicodeText && IsStringType(value.type)) {
+    const std::u16string units = DecodeCodePage(value.data);
+    if (value.type == kRegSz && QuotableUnits(units)) {
+      const std::string text = Utf16ToUtf8(units.substr(0, units.size() - 1));
+      return std::vector<std::string>{head + "\"" + Escaped(text) + "\""};
+    }
+    if (dialect.unicodeData) return HexLines(std::move(head), {value.type, UnitsToUtf16Le(units)});
+    return HexLines(std::move(head), value);
+  }
   if (QuotableString(value)) {
     const std::string_view text(value.data.data(), value.data.size() - 1);
     return std::vector<std::string>{head + "\"" + Escaped(text) + "\""};

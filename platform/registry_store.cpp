@@ -35,7 +35,10 @@ std::unique_ptr<RegistryKey> RegistryStore::CreateKey(std::string_view subKey) {
   if (!Load(&document)) return nullptr;
   const std::string name = kUserRoot + std::string(subKey);
   if (!document.HasKey(name)) {
-    document.AddKey(name);
+    if (!document.AddKey(name)) {
+      lastError_ = "The key name \"" + name + "\" cannot be stored in " + filePath_;
+      return nullptr;
+    }
     if (!Save(document)) return nullptr;
   }
   return std::unique_ptr<RegistryKey>(new RegistryKey(*this, name));
@@ -73,11 +76,19 @@ RegQueryResult RegistryKey::QueryValue(std::string_view name) const {
 }
 
 bool RegistryKey::SetValue(std::string_view name, const RegValue& value) {
+  return SetValues({{std::string(name), value}});
+}
+
+bool RegistryKey::SetValues(const std::vector<RegNamedValue>& values, std::size_t* refused) {
+  if (refused != nullptr) *refused = 0;
   RegDocument document;
   if (!store_.Load(&document)) return false;
-  if (!document.SetValue(name_, name, value)) {
-    store_.lastError_ = "The value name \"" + std::string(name) + "\" cannot be stored";
-    return false;
+  for (std::size_t index = 0; index < values.size(); ++index) {
+    if (!document.SetValue(name_, values[index].name, values[index].value)) {
+      store_.lastError_ = "The value name \"" + values[index].name + "\" cannot be stored";
+      if (refused != nullptr) *refused = index;
+      return false;
+    }
   }
   return store_.Save(document);
 }

@@ -1,12 +1,16 @@
-// The per-user settings store that stands in for the current user's registry hive: a
-// REGEDIT4 text file, by default $XDG_CONFIG_HOME/Vantok/Horalux.reg. It offers what the
-// registry calls of the program do: create-or-open a key, query a value, set a value.
+// The per-user settings store that stands in for the current user's registry hive: a file
+// in the registry editor's export format (REGEDIT4 when the store is new, else the format
+// it was found in; see regedit_document.h), by default $XDG_CONFIG_HOME/Vantok/Horalux.reg.
+// It offers what the registry calls of the program do: create-or-open a key, query a value,
+// set values.
 //
 // Like the registry, every call works on the store as it is now: each query reads the file,
-// each set reads it, changes the one value and saves at once (atomically, mode 0600; see
-// SaveAtomically). Lines the store does not understand are written back as they were,
-// including a whole file that is no export at all: its lines are kept and the header and
-// key are added to it. Calls never throw for a damaged or unreadable file; they report it.
+// each set reads it, changes its values and saves at once (atomically, mode 0600; see
+// SaveAtomically). Several values set in one call are saved in one replace, so a crash
+// leaves all of them old or all of them new. Lines the store does not understand are
+// written back as they were, including a whole file that is no export at all: its lines
+// are kept and the header and key are added to it. Calls never throw for a damaged or
+// unreadable file; they report it.
 //
 // Not thread-safe: one thread uses a store and its keys. Two processes saving at the same
 // moment each replace the whole file (the last one wins); the single-instance guard keeps
@@ -17,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/reg_value.h"
 #include "platform/store_file_system.h"
@@ -70,6 +75,11 @@ struct RegQueryResult {
   RegValue value;
 };
 
+struct RegNamedValue {
+  std::string name;
+  RegValue value;
+};
+
 // An open key of a RegistryStore.
 class RegistryKey {
  public:
@@ -77,6 +87,11 @@ class RegistryKey {
   // Stores `value` under `name` and saves the file. False when the store refuses: the file
   // cannot be read or saved, or the name holds control characters. The file is then as before.
   bool SetValue(std::string_view name, const RegValue& value);
+  // Stores every value, in order, and saves the file once: after a crash it holds either
+  // all of them or none. False when the store refuses, the file then as before; `refused`
+  // (when given) receives the index of the value whose name cannot be stored, or 0 when
+  // the file itself cannot be read or saved.
+  bool SetValues(const std::vector<RegNamedValue>& values, std::size_t* refused = nullptr);
   // The key's full name, "HKEY_CURRENT_USER\..." as in its section line.
   const std::string& Name() const noexcept { return name_; }
 

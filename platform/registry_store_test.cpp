@@ -9,6 +9,7 @@
 
 #include "platform/failing_file_system.h"
 #include "platform/scoped_temp_dir.h"
+#include "tests/support/scoped_env.h"
 
 namespace horalux {
 namespace {
@@ -229,6 +230,27 @@ TEST_F(RegistryStoreTest, OtherKeysCommentsAndDamagedLinesSurviveASave) {
   EXPECT_EQ(FileText(), expected);
 }
 
+// Each ASCII character as one UTF-16LE unit, after a byte-order mark.
+std::string Utf16Le(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) bytes += {c, '\0'};
+  return bytes;
+}
+
+TEST_F(RegistryStoreTest, AUtf16ExportIsTheStoreAndStaysOne) {
+  const std::string head =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_CURRENT_USER\\Software\\Vantok\\Horalux]\r\n";
+  WriteFile(Utf16Le(head + "\"Host\"=\"time.example\"\r\n\"Interval\"=dword:0000012c\r\n\r\n"));
+  auto store = NewStore();
+  auto key = store->CreateKey(kSubKey);
+  ASSERT_NE(key, nullptr);
+  EXPECT_EQ(key->QueryValue("Host").value, Sz("time.example"));
+  ASSERT_TRUE(key->SetValues({{"Host", Sz("other.example")}, {"Interval", Dword(45)}}));
+  EXPECT_EQ(FileText(),
+            Utf16Le(head + "\"Host\"=\"other.example\"\r\n\"Interval\"=dword:0000002d\r\n\r\n"));
+}
+
 TEST_F(RegistryStoreTest, RefusesInvalidNames) {
   auto store = NewStore();
   for (const std::string_view bad : {"", "\\SOFTWARE", "SOFTWARE\\", "A\\\\B", "A\nB"}) {
@@ -241,28 +263,7 @@ TEST_F(RegistryStoreTest, RefusesInvalidNames) {
   EXPECT_EQ(FileText(), before);
 }
 
-class ScopedEnvVar {
- public:
-  ScopedEnvVar(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      ::setenv(name, value, 1);
-    } else {
-      ::unsetenv(name);
-    }
-  }
-  ~ScopedEnvVar() {
-    if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
-    } else {
-      ::unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
+using testing::ScopedEnvVar;
 
 TEST(DefaultStorePath, FollowsXdgConfigHomeElseHome) {
   const ScopedEnvVar home("HOME", "/home/someone");

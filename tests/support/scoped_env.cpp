@@ -20,6 +20,23 @@ ScopedTimeZone::~ScopedTimeZone() {
   ::tzset();
 }
 
+ScopedEnvVar::ScopedEnvVar(const char* name, const char* value) : name_(name) {
+  if (const char* old = std::getenv(name)) previous_ = old;
+  if (value != nullptr) {
+    ::setenv(name, value, 1);
+  } else {
+    ::unsetenv(name);
+  }
+}
+
+ScopedEnvVar::~ScopedEnvVar() {
+  if (previous_) {
+    ::setenv(name_, previous_->c_str(), 1);
+  } else {
+    ::unsetenv(name_);
+  }
+}
+
 ScopedStackImplementation::ScopedStackImplementation(TIdStackClass implementation)
     : previous_(StackImplementation) {
   StackImplementation = implementation;

@@ -23,6 +23,19 @@ class ScopedTimeZone {
   std::optional<std::string> previous_;
 };
 
+// Sets an environment variable (or unsets it, for nullptr) and restores it.
+class ScopedEnvVar {
+ public:
+  ScopedEnvVar(const char* name, const char* value);
+  ~ScopedEnvVar();
+  ScopedEnvVar(const ScopedEnvVar&) = delete;
+  ScopedEnvVar& operator=(const ScopedEnvVar&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> previous_;
+};
+
 // Puts another stack class in place. Requires: no network component exists.
 class ScopedStackImplementation {
  public:
