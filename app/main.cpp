@@ -14,6 +14,7 @@
 #include "server/thread.h"
 
 int main(int argc, char** argv) {
+  horalux::IgnoreBrokenPipes();
   QApplication qtApplication(argc, argv);
   // The window hides into the notification area; only "Exit" or its close box end the
   // program.

@@ -10,6 +10,11 @@
 
 namespace horalux {
 
+// A write to a pipe or socket whose reader has gone (standard error of a closed terminal,
+// `horalux 2>&1 | head`) fails with EPIPE instead of ending the program; a lost log line
+// is no reason to stop keeping the clock. Call first thing in main.
+void IgnoreBrokenPipes();
+
 class TerminationSignals {
  public:
   explicit TerminationSignals(std::function<void()> onSignal);

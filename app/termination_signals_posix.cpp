@@ -11,6 +11,10 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
+// Caught, not ignored: a caught signal is back to its default in programs this one
+// starts (a browser opening the web address), where an ignored one would stay ignored.
+extern "C" void OnBrokenPipe(int) {}
+
 extern "C" void OnTerminationSignal(int) {
   const char byte = 1;
   (void)::write(signalPipe[1], &byte, 1);
@@ -25,6 +29,8 @@ void Handle(int signal, void (*handler)(int)) {
 }
 
 }  // namespace
+
+void IgnoreBrokenPipes() { Handle(SIGPIPE, &OnBrokenPipe); }
 
 TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     : onSignal_(std::move(onSignal)) {
