@@ -18,6 +18,7 @@
 #include "app/date_time_text.h"
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
+#include "app/locale_text.h"
 #include "net/component.h"
 
 class QCheckBox;
@@ -129,7 +130,11 @@ class TForm1 final : public QDialog {
   void DrainIncomingLines();
   std::string TimeTextNow() const;
 
+  // The host box's text as program text (bytes in the locale's code set).
+  std::string HostText() const;
+
   Form1Environment env_;
+  LocaleText text_;  // program text to and from what the window shows
   DateTimeFormats formats_;
   ActivityLog log_;
   IncomingLines incoming_;

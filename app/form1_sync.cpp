@@ -80,7 +80,7 @@ void TForm1::RunSync() {
   StatusPanel0->setText(QStringLiteral("Connecting to ") + cbTimeHost->currentText() +
                         QStringLiteral(" ..."));
   log_.TrimForRun();
-  idTime_->Host = cbTimeHost->currentText().toStdString();
+  idTime_->Host = HostText();
   try {
     QueryAndSetClock();
   } catch (const std::exception&) {
@@ -135,7 +135,7 @@ void TForm1::AppendLogLine(const std::string& line, bool incoming) {
 void TForm1::ConnectLogView() {
   log_.SetListener({[this] { RemoveFirstLine(*Log); },
                     [this](const std::string& line) {
-                      const QString text = QString::fromStdString(line);
+                      const QString text = text_.ToQString(line);
                       Log->appendPlainText(text);
                       ShowStartOfLastLine(*Log);
                       qCInfo(horaluxLog).noquote() << text;

@@ -14,7 +14,9 @@
 #include <QTimer>
 
 #include "app/form1_test_support.h"
+#include "app/locale_text.h"
 #include "desktop/tray_icon.h"
+#include "stack/stack_posix.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"
 #include "timeproto/time_client.h"
@@ -143,6 +145,54 @@ TEST_F(SyncTest, StartUpRunHappensWithTheWindowHidden) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(form->LogLines().Lines().size(), 1u);
   EXPECT_EQ(clock->requests.size(), 1u);
+}
+
+// Answers every name with loopback, so that no name below is ever asked of a resolver.
+class LoopbackLookupStack : public TIdStackPosix {
+ public:
+  static std::vector<std::string>& LookedUp() {
+    static std::vector<std::string> names;
+    return names;
+  }
+  std::string LookupAddressOf(const std::string& hostName) override {
+    LookedUp().push_back(hostName);
+    return "127.0.0.1";
+  }
+};
+
+std::unique_ptr<TIdStack> MakeLoopbackLookupStack() {
+  return std::make_unique<LoopbackLookupStack>();
+}
+
+TEST_F(SyncTest, HostsKeepTheirBytesThroughTheBoxTheRunTheLogAndSave) {
+  const ScopedStackImplementation stack(&MakeLoopbackLookupStack);
+  const std::string latin1 =
+      "zeit.b\xfc"
+      "cher.example";
+  const std::string notUtf8 = "bad\xff\xfe.example";
+  for (const auto& [codeset, host] : {std::pair{"ISO-8859-1", latin1}, {"UTF-8", notUtf8}}) {
+    form.reset();
+    LoopbackLookupStack::LookedUp().clear();
+    textCodeset = codeset;
+    server = std::make_unique<ScriptedServer>(PeerScript{TimeBytes(kValue)});
+    clientPort = server->Port();
+    localClock = [] { return kServerTime; };
+    WriteHostList(host + "\r\n");
+    WriteStore("\"Host\"=\"" + host + "\"\n\"Interval\"=dword:0000000f\n" +
+               "\"Sync on Startup\"=dword:00000000\n\"Start Server\"=dword:00000000\n");
+    Start();
+    EXPECT_EQ(form->cbTimeHost->itemText(0), form->cbTimeHost->currentText());
+    form->btSyncClick();
+    EXPECT_EQ(LoopbackLookupStack::LookedUp(), std::vector<std::string>{host});
+    const std::string line = "-> " + TimeText() + "  " + host + " * difference 0 sec";
+    EXPECT_EQ(LogLines(), std::vector<std::string>{line});
+    EXPECT_EQ(form->Log->toPlainText(), LocaleText(codeset).ToQString(line));
+    form->btSaveClick();
+    EXPECT_NE(StoreText().find("\"Host\"=\"" + host + "\""), std::string::npos) << codeset;
+  }
+  EXPECT_EQ(form->cbTimeHost->currentText(),
+            QStringLiteral("bad") + QChar(0xDCFF) + QChar(0xDCFE) + QStringLiteral(".example"));
+  form.reset();
 }
 
 class MinuteCounterTest : public FormTest {

@@ -43,6 +43,7 @@ TForm1& FormTest::Start() {
   environment.timeClientPort = clientPort;
   environment.timeServerPort = serverPort;
   environment.localClock = localClock;
+  environment.textCodeset = textCodeset;
   environment.openUrl = [this](const QUrl& url) {
     openedUrls.push_back(url.toString().toStdString());
   };

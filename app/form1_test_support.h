@@ -47,6 +47,7 @@ class FormTest : public ::testing::Test {
   int serverPort = 0;
   std::function<TDateTime()> localClock = &Now;
   std::vector<std::string> openedUrls;
+  std::string textCodeset = "UTF-8";
   std::unique_ptr<TForm1> form;
 };
 
