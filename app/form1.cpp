@@ -48,11 +48,12 @@ TForm1::TForm1(Form1Environment environment)
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { env_.application->OnTerminate = nullptr; }
 
 void TForm1::CreateComponents() {
   TApplication& application = *env_.application;
   application.SetMainForm(this);
+  application.OnTerminate = [this] { AbortRun(); };
 
   ImageList1_ = &MakeComponent<TImageList>(components_);
   AddTrayImages(*ImageList1_);

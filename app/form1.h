@@ -124,6 +124,7 @@ class TForm1 final : public QDialog {
 
   // One run, and the steps inside its protected block.
   void RunSync();
+  void AbortRun();
   void QueryAndSetClock();
   void ConnectLogView();
   void AppendLogLine(const std::string& line, bool incoming);

@@ -64,7 +64,10 @@ void ShowStartOfLastLine(QPlainTextEdit& edit) {
 
 // A start that arrives while a run waits on the network (a click or a minute tick handled
 // by an idle step) never enters the time client again: it is kept and run right after.
+// Once the program was asked to quit, no run starts: it would hold the quit until its
+// limits (also the start-up run of a second instance, which only passes on its request).
 void TForm1::btSyncClick() {
+  if (env_.application->Terminated()) return;
   if (syncInProgress_) {
     syncRequestedMeanwhile_ = true;
     return;
@@ -84,6 +87,7 @@ void TForm1::RunSync() {
   try {
     QueryAndSetClock();
   } catch (const std::exception&) {
+    if (env_.application->Terminated()) return;  // ended by AbortRun
     AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), false);
     abfTrayIcon_->SetImageIndex(tiFailed);
   }
@@ -92,11 +96,23 @@ void TForm1::RunSync() {
 void TForm1::QueryAndSetClock() {
   const TDateTime serverTime = idTime_->QueryDateTime();
   const TDateTime localNow = env_.localClock();
-  if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
+  if (serverTime == 0) return;                 // no value came: nothing to set, nothing to say
+  if (env_.application->Terminated()) return;  // ended by AbortRun
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal), false);
   abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
+}
+
+// A quit request ends a run that waits on the network at once. It arrives in an idle step
+// of the run's wait: closing the time client's socket there ends the pending connect (its
+// thread tolerates the close) or read, and the run unwinds at the wait's next slice. An
+// ended run sets no clock, logs no line and leaves the image: it has no outcome to tell,
+// and a "Connect Error" would blame a host that was never given its time. The start kept
+// for after it is dropped.
+void TForm1::AbortRun() {
+  syncRequestedMeanwhile_ = false;
+  if (syncInProgress_) idTime_->CloseSocketOnly();
 }
 
 void TForm1::Timer2Timer() {

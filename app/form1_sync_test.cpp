@@ -195,6 +195,58 @@ TEST_F(SyncTest, HostsKeepTheirBytesThroughTheBoxTheRunTheLogAndSave) {
   form.reset();
 }
 
+// A quit request (Exit, the close box, a termination signal) while a run waits on the
+// network ends the run at once: nothing logged, the image as it was, no run after it.
+class QuitDuringRunTest : public SyncTest {
+ protected:
+  // Runs against a peer on `port` and asks to quit 300 ms into the run; returns how long
+  // the run took.
+  std::chrono::milliseconds RunAndQuit(int port, const std::function<void()>& quit) {
+    WriteHostList("");
+    WriteStore(
+        "\"Host\"=\"127.0.0.1\"\n\"Interval\"=dword:0000000f\n"
+        "\"Sync on Startup\"=dword:00000000\n\"Start Server\"=dword:00000000\n");
+    clientPort = port;
+    Start();
+    QTimer::singleShot(300, form.get(), quit);
+    const auto started = std::chrono::steady_clock::now();
+    form->btSyncClick();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 started);
+  }
+
+  void ExpectEndedQuietly(std::chrono::milliseconds took) {
+    EXPECT_LT(took.count(), 5000);  // a stalled connect waits 120 s, a silent peer 2.5 s
+    EXPECT_TRUE(application.Terminated());
+    EXPECT_TRUE(LogLines().empty());
+    EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 0);
+    EXPECT_FALSE(form->SyncInProgress());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
+};
+
+TEST_F(QuitDuringRunTest, ExitEndsAConnectThatHangsInAFullListenQueue) {
+  testing::UnreachablePeer unreachable;
+  ExpectEndedQuietly(RunAndQuit(unreachable.Port(), [this] { form->mnExit->trigger(); }));
+}
+
+TEST_F(QuitDuringRunTest, TheCloseBoxEndsAConnectThatHangs) {
+  testing::UnreachablePeer unreachable;
+  ExpectEndedQuietly(RunAndQuit(unreachable.Port(), [this] { form->close(); }));
+}
+
+TEST_F(QuitDuringRunTest, ATerminationSignalEndsAConnectThatHangs) {
+  testing::UnreachablePeer unreachable;
+  ExpectEndedQuietly(RunAndQuit(unreachable.Port(), [this] { application.Terminate(); }));
+}
+
+TEST_F(QuitDuringRunTest, ExitEndsAWaitForAPeerThatNeverAnswersAndDropsTheRunAskedMeanwhile) {
+  server = std::make_unique<ScriptedServer>(PeerScript{"", 0, 0, PeerScript::End::kHold});
+  QTimer::singleShot(150, [this] { form->btSync->click(); });  // kept for after the run
+  ExpectEndedQuietly(RunAndQuit(server->Port(), [this] { form->mnExit->trigger(); }));
+  EXPECT_EQ(server->Accepted(), 1);
+}
+
 class MinuteCounterTest : public FormTest {
  protected:
   MinuteCounterTest() {

@@ -9,6 +9,8 @@
 namespace horalux {
 namespace {
 
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 int signalPipe[2] = {-1, -1};
 
 // Caught, not ignored: a caught signal is back to its default in programs this one
@@ -42,13 +44,11 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     }
     onSignal_();
   });
-  Handle(SIGTERM, &OnTerminationSignal);
-  Handle(SIGINT, &OnTerminationSignal);
+  for (const int signal : kTerminationSignals) Handle(signal, &OnTerminationSignal);
 }
 
 TerminationSignals::~TerminationSignals() {
-  Handle(SIGTERM, SIG_DFL);
-  Handle(SIGINT, SIG_DFL);
+  for (const int signal : kTerminationSignals) Handle(signal, SIG_DFL);
   notifier_.reset();
   for (int& end : signalPipe) {
     if (end >= 0) ::close(end);

@@ -158,6 +158,9 @@ void TIdIOHandlerSocket::ConnectWithin(int limit) {
   }
   if (thread.Finished()) {
     if (!thread.FailureText().empty()) throw EIdConnectException(thread.FailureText());
+    // Closed under the connect by an idle step (a quit request ending a run): the connect
+    // thread tolerates that, but no connection came of it.
+    if (!IsOpen()) throw EIdNotConnected(Messages().NotConnected);
     return;
   }
   thread.Terminate();
