@@ -125,6 +125,7 @@ class TForm1 final : public QDialog {
   // One run, and the steps inside its protected block.
   void RunSync();
   void AbortRun();
+  void NotifyClockNotSet(const std::string& refusal);
   void QueryAndSetClock();
   void ConnectLogView();
   void AppendLogLine(const std::string& line, bool incoming);
@@ -142,6 +143,7 @@ class TForm1 final : public QDialog {
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
   bool shownBefore_ = false;
+  std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
   int minutesElapsed_ = 0;
 
   TComponent components_;  // owns the components below, freed newest first

@@ -1,6 +1,7 @@
 // The synchronisation run, the minute counter and the activity log of TForm1.
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
@@ -102,6 +103,23 @@ void TForm1::QueryAndSetClock() {
   const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal), false);
   abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
+  NotifyClockNotSet(refusal);
+}
+
+// The log says "difference -41 sec" whether or not the clock was set, and the reason that
+// follows is cut at the window's edge: a user reads the line and believes the clock is
+// right. So the desktop is told the first time, and again when the reason changes (a clock
+// set in between counts as a change), with what to do about it.
+void TForm1::NotifyClockNotSet(const std::string& refusal) {
+  if (refusal == notifiedRefusal_) return;
+  notifiedRefusal_ = refusal;
+  if (refusal.empty()) return;
+  abfTrayIcon_->ShowNotification(
+      QStringLiteral("Clock not set"),
+      QStringLiteral("The time host answered, but this computer's clock was left as it was: %1\n"
+                     "Horalux needs the right to set the clock. See \"Rights\" in its README, "
+                     "or run: sudo setcap cap_sys_time,cap_net_bind_service+ep %2")
+          .arg(text_.ToQString(refusal), QCoreApplication::applicationFilePath()));
 }
 
 // A quit request ends a run that waits on the network at once. It arrives in an idle step

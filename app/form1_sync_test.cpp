@@ -86,6 +86,30 @@ TEST_F(SyncTest, AClockThatCouldNotBeSetIsSaidSoAndShowsTheFailedImage) {
   EXPECT_EQ(form->abfTrayIcon().ImageIndex(), 1);
 }
 
+TEST_F(SyncTest, AClockNotSetIsNotifiedTheFirstTimeAndWheneverTheReasonChanges) {
+  clockRefusal = "Operation not permitted";
+  StartWithServer({TimeBytes(kValue)}, 0.0);
+  std::vector<QString> shown;
+  form->abfTrayIcon().SetNotificationPresenter(
+      [&](const QString& title, const QString& text) { shown.push_back(title + u'|' + text); });
+  for (const char* refusal :
+       {"Operation not permitted", "Operation not permitted",
+        "Interactive authentication required.", "", "", "Interactive authentication required."}) {
+    clockRefusal = refusal;
+    form->btSyncClick();
+  }
+  ASSERT_EQ(shown.size(), 3u);
+  EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Clock not set|")));
+  EXPECT_TRUE(shown[0].contains(QStringLiteral(": Operation not permitted\n")));
+  EXPECT_TRUE(shown[0].contains(QStringLiteral("See \"Rights\" in its README")));
+  EXPECT_TRUE(shown[0].contains(QStringLiteral("setcap cap_sys_time")));
+  EXPECT_TRUE(shown[1].contains(QStringLiteral("Interactive authentication required.")));
+  EXPECT_EQ(shown[2], shown[1]);
+  EXPECT_EQ(LogLines().back(), "-> " + TimeText() +
+                                   "  127.0.0.1 * difference 0 sec * clock not set: "
+                                   "Interactive authentication required.");
+}
+
 TEST_F(SyncTest, AFailedRunLogsTheConnectErrorAndShowsTheFailedImage) {
   StartWithServer({""}, 0.0);  // closes without a byte
   form->btSyncClick();
