@@ -103,6 +103,10 @@ QString LocaleText::ToQString(std::string_view bytes) const {
 }
 
 std::string LocaleText::ToBytes(const QString& text) const {
+  // Most text is ASCII (times, addresses, most hosts), which every locale code set keeps;
+  // server threads make a time text per connection.
+  const auto ascii = [](QChar c) { return c.unicode() < 0x80; };
+  if (std::all_of(text.begin(), text.end(), ascii)) return text.toLatin1().toStdString();
   Converter converter(codeset_.c_str(), "WCHAR_T");
   std::string bytes;
   std::u32string run;  // characters waiting for the code set
