@@ -22,8 +22,9 @@ QTime TimeOf(const TSystemTime& time) { return QTime(time.hour, time.minute, tim
 
 }  // namespace
 
-DateTimeFormats::DateTimeFormats(const QLocale& locale)
+DateTimeFormats::DateTimeFormats(const QLocale& locale, LocaleText text)
     : locale_(locale),
+      text_(std::move(text)),
       shortDate_(locale.dateFormat(QLocale::ShortFormat)),
       longTime_(WithoutTimeZone(locale.timeFormat(QLocale::LongFormat))) {}
 
@@ -33,11 +34,11 @@ std::string DateTimeFormats::DateTimeText(TDateTime when) const {
   if (time.hour != 0 || time.minute != 0 || time.second != 0) {
     text += QLatin1Char(' ') + locale_.toString(TimeOf(time), longTime_);
   }
-  return text.toStdString();
+  return text_.ToBytes(text);
 }
 
 std::string DateTimeFormats::TimeText(TDateTime when) const {
-  return locale_.toString(TimeOf(DateTimeToSystemTime(when)), longTime_).toStdString();
+  return text_.ToBytes(locale_.toString(TimeOf(DateTimeToSystemTime(when)), longTime_));
 }
 
 }  // namespace horalux

@@ -1,5 +1,6 @@
 // Date and time texts in the user's locale, read once at start: the short date format
-// and the long time format without the time-zone name.
+// and the long time format without the time-zone name. The texts are program text, bytes
+// in the locale's code set, like the hosts they share log lines with.
 // Not thread-safe (QLocale copies are, but the window uses one object on its thread).
 #pragma once
 
@@ -7,13 +8,15 @@
 #include <QString>
 #include <string>
 
+#include "app/locale_text.h"
 #include "timeproto/time_value.h"
 
 namespace horalux {
 
 class DateTimeFormats {
  public:
-  explicit DateTimeFormats(const QLocale& locale = QLocale::system());
+  explicit DateTimeFormats(const QLocale& locale = QLocale::system(),
+                           LocaleText text = LocaleText::User());
 
   // The short date, a blank and the long time; the date alone at exactly midnight.
   std::string DateTimeText(TDateTime when) const;
@@ -25,6 +28,7 @@ class DateTimeFormats {
 
  private:
   QLocale locale_;
+  LocaleText text_;
   QString shortDate_;
   QString longTime_;
 };

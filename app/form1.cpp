@@ -31,9 +31,15 @@ namespace {
 
 constexpr int kTimeServerMaxConnections = 20;
 
+LocaleText TextOf(const Form1Environment& environment) {
+  if (environment.textCodeset.empty()) return LocaleText::User();
+  return LocaleText(environment.textCodeset);
+}
+
 }  // namespace
 
-TForm1::TForm1(Form1Environment environment) : env_(std::move(environment)) {
+TForm1::TForm1(Form1Environment environment)
+    : env_(std::move(environment)), text_(TextOf(env_)), formats_(QLocale::system(), text_) {
   CreateControls();
   CreateComponents();
   ResolveReferences();
@@ -42,11 +48,12 @@ TForm1::TForm1(Form1Environment environment) : env_(std::move(environment)) {
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { env_.application->OnTerminate = nullptr; }
 
 void TForm1::CreateComponents() {
   TApplication& application = *env_.application;
   application.SetMainForm(this);
+  application.OnTerminate = [this] { AbortRun(); };
 
   ImageList1_ = &MakeComponent<TImageList>(components_);
   AddTrayImages(*ImageList1_);
@@ -116,11 +123,11 @@ void TForm1::RunAfterLoadingSteps() {
 
 void TForm1::FormCreate() {
   setWindowTitle(env_.application->Title());
-  StatusPanel1->setText(QString::fromStdString(formats_.DateTimeText(env_.localClock())));
+  StatusPanel1->setText(text_.ToQString(formats_.DateTimeText(env_.localClock())));
   abfTrayIcon_->SetHint(QStringLiteral("Horalux"));
   try {
     for (const std::string& host : ReadHostList(env_.hostListPath)) {
-      cbTimeHost->addItem(QString::fromStdString(host));
+      cbTimeHost->addItem(text_.ToQString(host));
     }
     ReadSettings();
   } catch (const std::exception&) {
@@ -131,7 +138,7 @@ void TForm1::FormCreate() {
 
 void TForm1::ReadSettings() {
   const SettingsStore settings(*env_.store);
-  cbTimeHost->setEditText(QString::fromStdString(settings.ReadString(kHostValue)));
+  cbTimeHost->setEditText(text_.ToQString(settings.ReadString(kHostValue)));
   if (cbTimeHost->currentText().isEmpty()) {
     ShowMainWindow();
     return;
@@ -177,7 +184,7 @@ void TForm1::btSaveClick() {
   SettingsStore settings(*env_.store);
   // One atomic replace for all four: a kill in between never mixes old and new values.
   settings.BeginWrites();
-  settings.WriteString(kHostValue, cbTimeHost->currentText().toStdString());
+  settings.WriteString(kHostValue, HostText());
   edInterval->interpretText();
   settings.WriteInteger(kIntervalValue,
                         IntervalToRegistry(static_cast<std::int16_t>(edInterval->value())));
@@ -185,6 +192,8 @@ void TForm1::btSaveClick() {
   settings.WriteBool(kStartServerValue, ckServer->isChecked());
   settings.CommitWrites();
 }
+
+std::string TForm1::HostText() const { return text_.ToBytes(cbTimeHost->currentText()); }
 
 void TForm1::btHideClick() { hide(); }
 

@@ -18,6 +18,7 @@
 #include "app/date_time_text.h"
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
+#include "app/locale_text.h"
 #include "net/component.h"
 
 class QCheckBox;
@@ -123,19 +124,26 @@ class TForm1 final : public QDialog {
 
   // One run, and the steps inside its protected block.
   void RunSync();
+  void AbortRun();
+  void NotifyClockNotSet(const std::string& refusal);
   void QueryAndSetClock();
   void ConnectLogView();
   void AppendLogLine(const std::string& line, bool incoming);
   void DrainIncomingLines();
   std::string TimeTextNow() const;
 
+  // The host box's text as program text (bytes in the locale's code set).
+  std::string HostText() const;
+
   Form1Environment env_;
+  LocaleText text_;  // program text to and from what the window shows
   DateTimeFormats formats_;
   ActivityLog log_;
   IncomingLines incoming_;
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
   bool shownBefore_ = false;
+  std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
   int minutesElapsed_ = 0;
 
   TComponent components_;  // owns the components below, freed newest first

@@ -26,6 +26,9 @@ struct Form1Environment {
   int timeServerPort = 37;  // where the time server listens
   std::function<TDateTime()> localClock = &Now;
   std::function<void(const QUrl&)> openUrl;  // the desktop's default when empty
+  // The code set of hosts, the host list and the log (an iconv name); empty: the user's
+  // locale's.
+  std::string textCodeset;
 };
 
 }  // namespace horalux

@@ -12,7 +12,7 @@ void TForm1::Timer1Timer() {
   if (!syncInProgress_) {
     if (idTimeServer_->Active()) {
       StatusPanel0->setText(QStringLiteral(" NTP Server on \"") +
-                            QString::fromStdString(idTimeServer_->LocalMachineName()) +
+                            text_.ToQString(idTimeServer_->LocalMachineName()) +
                             QStringLiteral("\" ready!"));
       abfTrayIcon_->SetHint(QStringLiteral("Horalux (Server active)"));
     } else {
@@ -20,7 +20,7 @@ void TForm1::Timer1Timer() {
       abfTrayIcon_->SetHint(QStringLiteral("Horalux"));
     }
   }
-  StatusPanel1->setText(QString::fromStdString(formats_.DateTimeText(env_.localClock())));
+  StatusPanel1->setText(text_.ToQString(formats_.DateTimeText(env_.localClock())));
   qCInfo(horaluxUi).noquote() << "status" << StatusPanel0->text() << "|" << StatusPanel1->text()
                               << "| log" << log_.Lines().size();
 }

@@ -1,6 +1,7 @@
 // The synchronisation run, the minute counter and the activity log of TForm1.
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLoggingCategory>
 #include <QPlainTextEdit>
@@ -64,7 +65,10 @@ void ShowStartOfLastLine(QPlainTextEdit& edit) {
 
 // A start that arrives while a run waits on the network (a click or a minute tick handled
 // by an idle step) never enters the time client again: it is kept and run right after.
+// Once the program was asked to quit, no run starts: it would hold the quit until its
+// limits (also the start-up run of a second instance, which only passes on its request).
 void TForm1::btSyncClick() {
+  if (env_.application->Terminated()) return;
   if (syncInProgress_) {
     syncRequestedMeanwhile_ = true;
     return;
@@ -80,10 +84,11 @@ void TForm1::RunSync() {
   StatusPanel0->setText(QStringLiteral("Connecting to ") + cbTimeHost->currentText() +
                         QStringLiteral(" ..."));
   log_.TrimForRun();
-  idTime_->Host = cbTimeHost->currentText().toStdString();
+  idTime_->Host = HostText();
   try {
     QueryAndSetClock();
   } catch (const std::exception&) {
+    if (env_.application->Terminated()) return;  // ended by AbortRun
     AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), false);
     abfTrayIcon_->SetImageIndex(tiFailed);
   }
@@ -92,11 +97,40 @@ void TForm1::RunSync() {
 void TForm1::QueryAndSetClock() {
   const TDateTime serverTime = idTime_->QueryDateTime();
   const TDateTime localNow = env_.localClock();
-  if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
+  if (serverTime == 0) return;                 // no value came: nothing to set, nothing to say
+  if (env_.application->Terminated()) return;  // ended by AbortRun
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal), false);
   abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
+  NotifyClockNotSet(refusal);
+}
+
+// The log says "difference -41 sec" whether or not the clock was set, and the reason that
+// follows is cut at the window's edge: a user reads the line and believes the clock is
+// right. So the desktop is told the first time, and again when the reason changes (a clock
+// set in between counts as a change), with what to do about it.
+void TForm1::NotifyClockNotSet(const std::string& refusal) {
+  if (refusal == notifiedRefusal_) return;
+  notifiedRefusal_ = refusal;
+  if (refusal.empty()) return;
+  abfTrayIcon_->ShowNotification(
+      QStringLiteral("Clock not set"),
+      QStringLiteral("The time host answered, but this computer's clock was left as it was: %1\n"
+                     "Horalux needs the right to set the clock. See \"Rights\" in its README, "
+                     "or run: sudo setcap cap_sys_time,cap_net_bind_service+ep %2")
+          .arg(text_.ToQString(refusal), QCoreApplication::applicationFilePath()));
+}
+
+// A quit request ends a run that waits on the network at once. It arrives in an idle step
+// of the run's wait: closing the time client's socket there ends the pending connect (its
+// thread tolerates the close) or read, and the run unwinds at the wait's next slice. An
+// ended run sets no clock, logs no line and leaves the image: it has no outcome to tell,
+// and a "Connect Error" would blame a host that was never given its time. The start kept
+// for after it is dropped.
+void TForm1::AbortRun() {
+  syncRequestedMeanwhile_ = false;
+  if (syncInProgress_) idTime_->CloseSocketOnly();
 }
 
 void TForm1::Timer2Timer() {
@@ -135,7 +169,7 @@ void TForm1::AppendLogLine(const std::string& line, bool incoming) {
 void TForm1::ConnectLogView() {
   log_.SetListener({[this] { RemoveFirstLine(*Log); },
                     [this](const std::string& line) {
-                      const QString text = QString::fromStdString(line);
+                      const QString text = text_.ToQString(line);
                       Log->appendPlainText(text);
                       ShowStartOfLastLine(*Log);
                       qCInfo(horaluxLog).noquote() << text;

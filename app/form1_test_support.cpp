@@ -37,12 +37,13 @@ TForm1& FormTest::Start() {
   environment.store =
       std::make_unique<RegistryStore>(folder.File("Horalux.reg"), NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
-  auto setter = std::make_unique<RecordingClockSetter>(clockRefusal);
+  auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);
   clock = setter.get();
   environment.clockSetter = std::move(setter);
   environment.timeClientPort = clientPort;
   environment.timeServerPort = serverPort;
   environment.localClock = localClock;
+  environment.textCodeset = textCodeset;
   environment.openUrl = [this](const QUrl& url) {
     openedUrls.push_back(url.toString().toStdString());
   };

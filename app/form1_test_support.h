@@ -41,12 +41,27 @@ class FormTest : public ::testing::Test {
   ScopedTempDir folder;
   TApplication application;
   std::vector<ShownBox> boxes;
+  // Records what the window asks to set, and answers with clockRefusal as it is then.
+  class FollowingClockSetter : public ClockSetter {
+   public:
+    explicit FollowingClockSetter(const std::string& refusal) : refusal_(refusal) {}
+    std::string SetLocalTime(const TSystemTime& localTime) override {
+      requests.push_back(localTime);
+      return refusal_;
+    }
+    std::vector<TSystemTime> requests;
+
+   private:
+    const std::string& refusal_;
+  };
+
   std::string clockRefusal;  // what the fake clock setter answers
-  RecordingClockSetter* clock = nullptr;
+  FollowingClockSetter* clock = nullptr;
   int clientPort = 37;
   int serverPort = 0;
   std::function<TDateTime()> localClock = &Now;
   std::vector<std::string> openedUrls;
+  std::string textCodeset = "UTF-8";
   std::unique_ptr<TForm1> form;
 };
 

@@ -48,6 +48,25 @@ TEST(LogLines, FollowTheirFormatsExactly) {
   EXPECT_EQ(IncomingLine("14:05:41", "192.0.2.20"), "<- 14:05:41  Connection from 192.0.2.20");
 }
 
+TEST(LogLines, ShowControlCharactersFromOutsideEscapedAndLeaveOtherTextAlone) {
+  // A stored host that would forge a second line and colour the terminal.
+  EXPECT_EQ(
+      FailureLine("14:03:07", "a\n-> 14:03:08  forged\x1b[31m\r\t\x7f\\x1b"),
+      "-> 14:03:07  a\\n-> 14:03:08  forged\\x1b[31m\\r\\t\\x7f\\\\x1b *** Connect Error ***");
+  // C1 controls as UTF-8 and as lone bytes; UTF-8 and Latin-1 letters stay as they are.
+  EXPECT_EQ(IncomingLine("14:05:41",
+                         "\xc2\x9b"
+                         "2J\x9b"
+                         "2J b\xc3\xbc"
+                         "cher b\xfc"
+                         "cher"),
+            "<- 14:05:41  Connection from \\xc2\\x9b2J\\x9b2J b\xc3\xbc"
+            "cher b\xfc"
+            "cher");
+  EXPECT_EQ(SuccessLine("14:03:07", "h\x01", 0, "no\nway"),
+            "-> 14:03:07  h\\x01 * difference 0 sec * clock not set: no\\nway");
+}
+
 std::vector<std::string> Numbered(int count) {
   std::vector<std::string> lines;
   for (int i = 0; i < count; ++i) lines.push_back(std::to_string(i));

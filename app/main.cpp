@@ -4,7 +4,10 @@
 #include <QDBusConnection>
 #include <QIcon>
 #include <chrono>
+#include <cstdio>
+#include <optional>
 
+#include "app/command_line.h"
 #include "app/event_loop_hooks.h"
 #include "app/form1.h"
 #include "app/termination_signals.h"
@@ -13,7 +16,32 @@
 #include "desktop/tray_images.h"
 #include "server/thread.h"
 
+namespace {
+
+// The exit status when the command line is answered without starting the program.
+std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
+  const horalux::CommandLineAction action = horalux::ParseCommandLine(argc, argv);
+  switch (action.kind) {
+    case horalux::CommandLineAction::kRun:
+      return std::nullopt;
+    case horalux::CommandLineAction::kHelp:
+      std::fputs(horalux::UsageText().c_str(), stdout);
+      return 0;
+    case horalux::CommandLineAction::kVersion:
+      std::fputs("Horalux " HORALUX_VERSION "\n", stdout);
+      return 0;
+    case horalux::CommandLineAction::kError:
+      std::fprintf(stderr, "horalux: %s (see horalux --help)\n", action.error.c_str());
+      return 2;
+  }
+  return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  horalux::IgnoreBrokenPipes();
+  if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
   QApplication qtApplication(argc, argv);
   // The window hides into the notification area; only "Exit" or its close box end the
   // program.

@@ -1,6 +1,7 @@
-// Turns SIGTERM and SIGINT (a session logging out, Ctrl+C in a terminal) into an orderly
-// end of the event loop, so that the window and its components are destroyed as on
-// "Exit": the server stops, the icon goes, the single-instance lock is released.
+// Turns SIGTERM, SIGINT, SIGHUP and SIGQUIT (a session logging out or shutting down,
+// Ctrl+C or Ctrl+\ in a terminal, the terminal closed) into the quit request that "Exit"
+// makes, so that the program ends as on "Exit": a run under way ends, the server stops, the
+// icon goes, the single-instance lock and the activation socket are released.
 // One object per process, made and destroyed on the main thread.
 #pragma once
 
@@ -9,6 +10,11 @@
 #include <memory>
 
 namespace horalux {
+
+// A write to a pipe or socket whose reader has gone (standard error of a closed terminal,
+// `horalux 2>&1 | head`) fails with EPIPE instead of ending the program; a lost log line
+// is no reason to stop keeping the clock. Call first thing in main.
+void IgnoreBrokenPipes();
 
 class TerminationSignals {
  public:

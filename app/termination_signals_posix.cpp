@@ -9,7 +9,13 @@
 namespace horalux {
 namespace {
 
+constexpr int kTerminationSignals[] = {SIGTERM, SIGINT, SIGHUP, SIGQUIT};
+
 int signalPipe[2] = {-1, -1};
+
+// Caught, not ignored: a caught signal is back to its default in programs this one
+// starts (a browser opening the web address), where an ignored one would stay ignored.
+extern "C" void OnBrokenPipe(int) {}
 
 extern "C" void OnTerminationSignal(int) {
   const char byte = 1;
@@ -26,6 +32,8 @@ void Handle(int signal, void (*handler)(int)) {
 
 }  // namespace
 
+void IgnoreBrokenPipes() { Handle(SIGPIPE, &OnBrokenPipe); }
+
 TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     : onSignal_(std::move(onSignal)) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
@@ -36,13 +44,11 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal)
     }
     onSignal_();
   });
-  Handle(SIGTERM, &OnTerminationSignal);
-  Handle(SIGINT, &OnTerminationSignal);
+  for (const int signal : kTerminationSignals) Handle(signal, &OnTerminationSignal);
 }
 
 TerminationSignals::~TerminationSignals() {
-  Handle(SIGTERM, SIG_DFL);
-  Handle(SIGINT, SIG_DFL);
+  for (const int signal : kTerminationSignals) Handle(signal, SIG_DFL);
   notifier_.reset();
   for (int& end : signalPipe) {
     if (end >= 0) ::close(end);

@@ -47,6 +47,7 @@ void TApplication::SetMainForm(QWidget* form) {
 
 void TApplication::Terminate() {
   terminated_ = true;
+  if (OnTerminate) OnTerminate();
   // Queued, not QCoreApplication::exit() now: exit() does nothing before the loop runs,
   // and a guard that ends a second instance asks for the quit during window creation.
   QMetaObject::invokeMethod(

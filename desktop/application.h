@@ -50,7 +50,8 @@ class TApplication {
   void SetMainForm(QWidget* form);
 
   // Posts a quit request: the loop ends at its next turn, also when Run() has not been
-  // entered yet. The request dies with this object if no loop took it.
+  // entered yet. The request dies with this object if no loop took it. OnTerminate runs
+  // first.
   void Terminate();
   bool Terminated() const noexcept { return terminated_; }
 
@@ -74,6 +75,11 @@ class TApplication {
   auto Guarded(F f) {
     return GuardedCall(std::move(f), &F::operator());
   }
+
+  // Runs at every Terminate(), before the request is posted. The main window ends a run
+  // that waits on the network here: the request usually arrives in an idle step of that
+  // run, and the loop can end only once the run has returned.
+  std::function<void()> OnTerminate;
 
   void MessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text);
   void SetMessagePresenter(TMessagePresenter presenter) { presenter_ = std::move(presenter); }

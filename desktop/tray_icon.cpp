@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <utility>
 
+#include "desktop/ui_trace.h"
 #include "stack/format.h"
 
 namespace horalux {
@@ -226,6 +227,15 @@ void TabfTrayIcon::PopupAtCursor() {
     Application().Guard([this] { Fire(OnPopupMenu, *this); });
   });
   menu->popup(QCursor::pos());
+}
+
+void TabfTrayIcon::ShowNotification(const QString& title, const QString& text) {
+  qCInfo(horaluxUi) << "notification" << title << text;
+  if (notificationPresenter_) {
+    notificationPresenter_(title, text);
+    return;
+  }
+  trayIcon_->showMessage(title, text, QSystemTrayIcon::Warning);
 }
 
 void TabfTrayIcon::TickStep() {

@@ -131,6 +131,15 @@ class TabfTrayIcon : public TabfCustomTimer {
   // Opens the popup menu at the cursor, when one is set.
   virtual void PopupAtCursor();
 
+  // A warning from the icon as the desktop shows notifications (the notification area's
+  // message). Shows nothing where there is no notification area.
+  void ShowNotification(const QString& title, const QString& text);
+  // Tests record what would have been shown; empty: shown by the icon.
+  using TNotificationPresenter = std::function<void(const QString& title, const QString& text)>;
+  void SetNotificationPresenter(TNotificationPresenter presenter) {
+    notificationPresenter_ = std::move(presenter);
+  }
+
   // The Qt icon behind this component, for what these properties do not cover.
   QSystemTrayIcon& SystemTrayIcon() const noexcept { return *trayIcon_; }
 
@@ -165,6 +174,7 @@ class TabfTrayIcon : public TabfCustomTimer {
   TImageList* imageList_ = nullptr;
   QPointer<QMenu> popupMenu_;
   QMetaObject::Connection popupClosed_;
+  TNotificationPresenter notificationPresenter_;
   int imageIndex_ = 0;
   int iconId_ = 0;
   bool enabled_ = true;

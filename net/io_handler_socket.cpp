@@ -157,6 +157,10 @@ void TIdIOHandlerSocket::ConnectWithin(int limit) {
     throw;
   }
   if (thread.Finished()) {
+    // Closed under the connect by an idle step (a quit request ending a run): no connection
+    // came of it, whatever the thread saw (shutting the socket down before closing it may
+    // fail the connect with a reset first).
+    if (!IsOpen()) throw EIdNotConnected(Messages().NotConnected);
     if (!thread.FailureText().empty()) throw EIdConnectException(thread.FailureText());
     return;
   }

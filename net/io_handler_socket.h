@@ -40,7 +40,9 @@ class TIdIOHandlerSocket : public TIdIOHandler {
   std::int32_t ReceiveSome(void* buffer, std::int32_t length) override;
   std::int32_t SendSome(const void* buffer, std::int32_t length) override;
   // Throws the lookup and bind errors of the stack and socket handle, EIdConnectException
-  // (failure on the connect thread), EIdConnectTimeout, or EIdSocketError (plain connect).
+  // (failure on the connect thread), EIdConnectTimeout, EIdSocketError (plain connect), or
+  // EIdNotConnected when an idle step closed the socket (Shut) during a timed connect,
+  // which then ends at the next slice.
   void ConnectTo(const std::string& host, int port, const std::string& boundIP, int boundPort,
                  int portRangeLow, int portRangeHigh, int timeout) override;
 

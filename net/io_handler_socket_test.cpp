@@ -128,6 +128,21 @@ TEST_F(IOHandlerTest, MainThreadWithAntiFreezeUsesItsSliceAndRunsIdleSteps) {
   EXPECT_EQ(idleSteps, 9);  // 500 ms in 50 ms slices: nine steps, then the last sleep
 }
 
+// How a quit request ends a run: the idle step that handles it closes the socket.
+TEST_F(IOHandlerTest, AnIdleStepThatShutsTheHandlerEndsAHangingConnectAtTheNextSlice) {
+  TIdAntiFreeze antiFreeze;
+  antiFreeze.IdleTimeOut = 50;
+  TIdAntiFreeze::InstallPendingWork({[this] { handler.Shut(); }, nullptr});
+  testing::UnreachablePeer unreachable;
+  const int threads = testing::ThreadCount();
+  const auto start = Clock::now();
+  EXPECT_THROW(Connect("127.0.0.1", unreachable.Port(), 60000), EIdNotConnected);
+  TIdAntiFreeze::InstallPendingWork({});
+  EXPECT_LT(MillisecondsSince(start), 3000);
+  EXPECT_FALSE(handler.IsOpen());
+  EXPECT_EQ(testing::ThreadCount(), threads);
+}
+
 TEST_F(IOHandlerTest, WithoutNagleTheSocketGetsNoDelayBeforeConnecting) {
   testing::RawListener listener;
   handler.UseNagle = false;

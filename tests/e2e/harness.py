@@ -71,14 +71,17 @@ class Program:
         self.changed = threading.Condition()
         self.reader = None
 
-    def start(self):
+    def start(self, arguments=(), stderr=None):
+        """Starts the program with `arguments`. Its standard error is read into `lines`
+        unless `stderr` names a descriptor to give it instead."""
         environment = dict(os.environ, QT_LOGGING_RULES="horalux.ui.info=true", TZ="UTC")
         self.process = subprocess.Popen(
-            [RUN_SAFELY, "--home", self.home, "--cwd", self.cwd, "--", PROGRAM],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
-            env=environment)
-        self.reader = threading.Thread(target=self._read, daemon=True)
-        self.reader.start()
+            [RUN_SAFELY, "--home", self.home, "--cwd", self.cwd, "--", PROGRAM, *arguments],
+            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.PIPE if stderr is None else stderr, env=environment)
+        if self.process.stderr is not None:
+            self.reader = threading.Thread(target=self._read, daemon=True)
+            self.reader.start()
         return self
 
     def _read(self):
@@ -143,7 +146,8 @@ class Program:
         finally:
             if self.reader:
                 self.reader.join(5)
-            self.process.stderr.close()
+            if self.process.stderr is not None:
+                self.process.stderr.close()
 
     def store_text(self):
         with open(self.store_path, "rb") as f:

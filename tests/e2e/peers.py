@@ -78,6 +78,23 @@ class BadPeer:
         return not self.stopping.wait(seconds)
 
 
+class FullListenQueue:
+    """Port 37 where a connect hangs: a listener with a queue of 0 that never accepts, its
+    one place in the queue taken, so that the system drops every further handshake."""
+
+    def __enter__(self):
+        self.listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.listener.bind(("127.0.0.1", 37))
+        self.listener.listen(0)
+        self.filler = socket.create_connection(("127.0.0.1", 37), timeout=5)
+        return self
+
+    def __exit__(self, *exc):
+        self.filler.close()
+        self.listener.close()
+
+
 def value_bytes(offset=0):
     return struct.pack("!I", time_value(time.time() + offset))
 

@@ -1,11 +1,12 @@
 """The real program's time client against a standard RFC 868 server and bad peers."""
 
 import re
+import signal
 import time
 import unittest
 
 from harness import ProgramTest, main, store_lines
-from peers import BadPeer, Xinetd, resets, sends, stalls, trickles, value_bytes
+from peers import BadPeer, FullListenQueue, Xinetd, resets, sends, stalls, trickles, value_bytes
 
 STARTUP_RUN = store_lines(host="127.0.0.1", interval=300, sync_on_startup=1, start_server=0)
 SUCCESS = r"horalux\.log: -> \d?\d:\d\d:\d\d  127\.0\.0\.1 \* difference ([+-]?\d+) sec"
@@ -69,6 +70,21 @@ class BadPeers(ProgramTest):
         # The status bar kept ticking while the run waited: the window was alive.
         ticks = program.matching(r"horalux\.ui: status Connecting to 127\.0\.0\.1 \.\.\. \|")
         self.assertGreaterEqual(len(ticks), 2)
+
+
+class Quitting(ProgramTest):
+    def test_a_quit_signal_during_a_hanging_connect_ends_the_program_at_once(self):
+        with FullListenQueue():
+            for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGQUIT):
+                with self.subTest(signal=number.name):
+                    program = self.program(name=number.name, store=STARTUP_RUN).start()
+                    # The status refresh runs in the connect's idle steps: the run waits.
+                    program.wait_for(r"horalux\.ui: status Connecting to 127\.0\.0\.1 \.\.\. \|")
+                    started = time.monotonic()
+                    program.process.send_signal(number)
+                    self.assertEqual(program.process.wait(30), 0)  # the connect limit is 120 s
+                    self.assertLess(time.monotonic() - started, 5)
+                    self.assertEqual(program.matching(r"horalux\.log: "), [])  # no Connect Error
 
 
 if __name__ == "__main__":

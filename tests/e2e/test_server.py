@@ -95,6 +95,21 @@ class Server(ProgramTest):
         self.assertLess(program.resident_kib() - resident, 32 * 1024)
         print("load: " + load.stdout.strip())
 
+    def test_a_standard_error_nobody_reads_does_not_let_a_client_end_the_program(self):
+        # As after `horalux 2>&1 | head` or a closed terminal: every log line now fails.
+        reader, writer = os.pipe()
+        os.close(reader)
+        try:
+            program = self.program(store=SERVING).start(stderr=writer)
+        finally:
+            os.close(writer)
+        self.assertTrue(wait_for_port(37), "the program does not listen on port 37")
+        for _ in range(3):
+            self.assertEqual(len(query()), 4)
+        time.sleep(1.5)  # status lines of the trace fail to be written meanwhile
+        self.assertTrue(program.alive())
+        self.assertEqual(program.stop(), 0)
+
 
 if __name__ == "__main__":
     main()

@@ -2,8 +2,9 @@
 
 import os
 import re
+import subprocess
 
-from harness import ProgramTest, STORE_HEADER, main, query, store_lines
+from harness import PROGRAM, RUN_SAFELY, ProgramTest, STORE_HEADER, main, query, store_lines
 
 WARNING = r'message box "Warnung" "Error while reading settings\.\\r\\nPlease install Horalux again\."'
 VALID = store_lines(host="127.0.0.1", interval=300, sync_on_startup=0, start_server=0)
@@ -81,6 +82,27 @@ class BadStores(ProgramTest):
         program.wait_for(r"horalux\.ui: status", timeout=20)
         self.assertTrue(program.alive())
         self.assertEqual(program.stop(), 0)
+
+
+class CommandLine(ProgramTest):
+    def answer(self, *arguments):
+        home = os.path.join(self.workdir, "home")
+        return subprocess.run([RUN_SAFELY, "--home", home, "--", PROGRAM, *arguments],
+                              capture_output=True, text=True, timeout=20)
+
+    def test_help_and_version_answer_and_end_without_starting_anything(self):
+        usage = self.answer("--help")
+        self.assertEqual((usage.returncode, usage.stderr), (0, ""))
+        self.assertRegex(usage.stdout, r"^Usage: horalux .*\n(.*\n)*.*--version")
+        version = self.answer("-platform", "offscreen", "--version")
+        self.assertEqual((version.returncode, version.stderr), (0, ""))
+        self.assertRegex(version.stdout, r"^Horalux \d+\.\d+\.\d+\n$")
+        self.assertFalse(os.listdir(os.path.join(self.workdir, "home", "runtime")))  # no guard
+
+    def test_an_unknown_option_is_one_line_and_status_two(self):
+        answer = self.answer("--bogus")
+        self.assertEqual((answer.returncode, answer.stdout), (2, ""))
+        self.assertRegex(answer.stderr, r"^horalux: unknown option '--bogus'.*\n$")
 
 
 if __name__ == "__main__":
