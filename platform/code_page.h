@@ -1,17 +1,18 @@
-// The system's 8-bit code page, in which the program keeps its text (host names, value
-// names), against UTF-16, in which Unicode registry exports keep theirs. On POSIX systems
-// the code page is the character set of LC_CTYPE as the environment sets it (LC_ALL,
-// LC_CTYPE, LANG: what setlocale(LC_ALL, "") would pick), or ASCII when that locale is not
-// installed.
+// The 8-bit code page in which the program keeps its text (host names, the host list, log
+// lines, value names), against UTF-16, in which the window shows text and Unicode registry
+// exports keep theirs. The user's code page is the character set of the environment's
+// LC_CTYPE (LC_ALL, LC_CTYPE, LANG: what setlocale(LC_ALL, "") would pick); the C locale's
+// ASCII counts as UTF-8, as it does for Qt and Python: nobody who sets no locale means
+// 7-bit text.
 //
 // The program's bytes survive the round trip whatever they are: a byte that does not
 // decode in the code page becomes the lone surrogate U+DC00 + byte (no character decodes
 // to one of those), and each such unit encodes back to its byte. So for any bytes b,
-// EncodeCodePage(DecodeCodePage(b)) == b. The other way round, a character the code page
-// cannot represent encodes as '?', as the ANSI calls of Windows do; a lone surrogate
-// outside U+DC00..U+DCFF does too.
+// Encode(Decode(b)) == b. The other way round, a character the code page cannot represent
+// encodes as '?', as the ANSI calls of Windows do; so does a lone surrogate outside
+// U+DC00..U+DCFF.
 //
-// Thread-safe: the locale is set for the calling thread only, for the duration of a call.
+// Thread-safety: an immutable value; any thread, copies included.
 #pragma once
 
 #include <string>
@@ -19,10 +20,32 @@
 
 namespace horalux {
 
-std::u16string DecodeCodePage(std::string_view bytes);
-std::string EncodeCodePage(std::u16string_view text);
+class CodePage {
+ public:
+  // The user's code page, as the environment chooses it now.
+  static CodePage User();
+  // A code page by its system name ("UTF-8", "ISO-8859-1"). One the system does not know
+  // decodes every byte above 127 to its escape, which still round-trips.
+  explicit CodePage(std::string name) : name_(std::move(name)) {}
+
+  const std::string& Name() const noexcept { return name_; }
+
+  std::u16string Decode(std::string_view bytes) const;
+  std::string Encode(std::u16string_view text) const;
+
+ private:
+  std::string name_;
+};
 
 // True for U+DC00..U+DCFF, the units that stand for undecodable bytes.
 inline bool IsByteEscape(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDCFF; }
+
+// With the user's code page.
+inline std::u16string DecodeCodePage(std::string_view bytes) {
+  return CodePage::User().Decode(bytes);
+}
+inline std::string EncodeCodePage(std::u16string_view text) {
+  return CodePage::User().Encode(text);
+}
 
 }  // namespace horalux

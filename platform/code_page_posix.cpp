@@ -1,132 +1,151 @@
+// iconv does the code page's work; this file adds the escapes for what it cannot convert.
+#include <iconv.h>
+#include <langinfo.h>
 #include <locale.h>
-#include <wchar.h>
 
-#include <climits>
-#include <cstdlib>
-#include <string>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/code_page.h"
 
 namespace horalux {
 namespace {
 
-std::string EnvironmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
+constexpr char16_t kEscapeBase = 0xDC00;
+constexpr char kUnencodable = '?';
+constexpr const char* kUnits = "UTF-16LE";
+
+// One direction of conversion, open for the length of one call.
+class Converter {
+ public:
+  Converter(const char* to, const char* from) : descriptor_(::iconv_open(to, from)) {}
+  ~Converter() {
+    if (IsOpen()) ::iconv_close(descriptor_);
+  }
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
+
+  bool IsOpen() const noexcept { return descriptor_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Converts [in, in + inLeft) into `out` up to the first input it cannot convert; returns
+  // false with `in` at that input, true when all of it was converted.
+  bool Convert(const char*& in, std::size_t& inLeft, std::string& out) {
+    char buffer[1024];
+    while (inLeft > 0) {
+      char* next = buffer;
+      std::size_t outLeft = sizeof buffer;
+      auto* input = const_cast<char*>(in);  // iconv's signature; it only reads there
+      const std::size_t result = ::iconv(descriptor_, &input, &inLeft, &next, &outLeft);
+      in = input;
+      out.append(buffer, static_cast<std::size_t>(next - buffer));
+      if (result == static_cast<std::size_t>(-1) && errno != E2BIG) {
+        ::iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);  // the initial state again
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  iconv_t descriptor_;
+};
+
+bool IsAscii(std::string_view bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char byte) { return static_cast<unsigned char>(byte) < 0x80; });
 }
 
-// The environment's LC_CTYPE locale, made once per thread and made again only when the
-// variables that choose it change: making one reads the locale's files.
-class EnvironmentCtype {
- public:
-  ~EnvironmentCtype() { Release(); }
+char16_t UnitAt(const char* utf16le) {
+  return static_cast<char16_t>(static_cast<unsigned char>(utf16le[0]) |
+                               static_cast<unsigned char>(utf16le[1]) << 8);
+}
 
-  locale_t Get() {
-    std::string key = EnvironmentValue("LC_ALL") + '\n' + EnvironmentValue("LC_CTYPE") + '\n' +
-                      EnvironmentValue("LANG");
-    if (locale_ != kNone && key == key_) return locale_;
-    Release();
-    locale_ = ::newlocale(LC_CTYPE_MASK, "", kNone);
-    if (locale_ == kNone) locale_ = ::newlocale(LC_CTYPE_MASK, "C", kNone);
-    key_ = std::move(key);
-    return locale_;
+void AppendUnits(const std::string& utf16le, std::u16string& text) {
+  for (std::size_t i = 0; i + 1 < utf16le.size(); i += 2) text += UnitAt(&utf16le[i]);
+}
+
+std::string AsUtf16Le(std::u16string_view units) {
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  for (const char16_t unit : units) {
+    bytes += static_cast<char>(unit & 0xff);
+    bytes += static_cast<char>(unit >> 8);
   }
+  return bytes;
+}
 
- private:
-  static inline const locale_t kNone = static_cast<locale_t>(nullptr);
-  void Release() {
-    if (locale_ != kNone) ::freelocale(locale_);
-    locale_ = kNone;
-  }
-  locale_t locale_ = kNone;
-  std::string key_;
-};
-
-// That locale, in force for the calling thread while this lives.
-class ScopedEnvironmentCtype {
- public:
-  ScopedEnvironmentCtype() {
-    thread_local EnvironmentCtype ctype;
-    if (const locale_t locale = ctype.Get(); locale != static_cast<locale_t>(nullptr)) {
-      previous_ = ::uselocale(locale);
-      active_ = true;
+// Encodes units that hold no escapes; what cannot be encoded becomes '?'. A lone
+// surrogate cannot be encoded either.
+void EncodeRun(Converter& converter, std::u16string_view run, std::string& bytes) {
+  const std::string in = AsUtf16Le(run);
+  const char* next = in.data();
+  std::size_t left = in.size();
+  while (converter.IsOpen() ? !converter.Convert(next, left, bytes) : left > 0) {
+    // Skip the unit (a whole pair when it starts one) that would not convert.
+    const char16_t unit = UnitAt(next);
+    const bool pair = unit >= 0xD800 && unit <= 0xDBFF && left >= 4 && UnitAt(next + 2) >= 0xDC00 &&
+                      UnitAt(next + 2) <= 0xDFFF;
+    const std::size_t skip = pair ? 4 : 2;
+    if (!converter.IsOpen() && unit < 0x80) {
+      bytes += static_cast<char>(unit);
+    } else {
+      bytes += kUnencodable;
     }
+    next += std::min(skip, left);
+    left -= std::min(skip, left);
   }
-  ~ScopedEnvironmentCtype() {
-    if (active_) ::uselocale(previous_);
-  }
-  ScopedEnvironmentCtype(const ScopedEnvironmentCtype&) = delete;
-  ScopedEnvironmentCtype& operator=(const ScopedEnvironmentCtype&) = delete;
-
- private:
-  locale_t previous_ = static_cast<locale_t>(nullptr);
-  bool active_ = false;
-};
-
-void AppendCodePoint(std::u16string& out, char32_t code) {
-  if (code < 0x10000) {
-    out += static_cast<char16_t>(code);
-    return;
-  }
-  code -= 0x10000;
-  out += static_cast<char16_t>(0xD800 + (code >> 10));
-  out += static_cast<char16_t>(0xDC00 + (code & 0x3FF));
 }
 
 }  // namespace
 
-std::u16string DecodeCodePage(std::string_view bytes) {
-  const ScopedEnvironmentCtype ctype;
-  std::u16string out;
-  out.reserve(bytes.size());
-  std::mbstate_t state{};
-  for (std::size_t i = 0; i < bytes.size();) {
-    wchar_t wide = 0;
-    const std::size_t used = ::mbrtowc(&wide, bytes.data() + i, bytes.size() - i, &state);
-    const bool valid = used != static_cast<std::size_t>(-1) &&
-                       used != static_cast<std::size_t>(-2) && wide >= 0 && wide <= 0x10FFFF &&
-                       (wide < 0xD800 || wide > 0xDFFF);
-    if (!valid) {
-      out += static_cast<char16_t>(0xDC00 + static_cast<unsigned char>(bytes[i]));
-      state = std::mbstate_t{};
-      ++i;
-      continue;
-    }
-    AppendCodePoint(out, static_cast<char32_t>(wide));
-    i += used == 0 ? 1 : used;  // 0: the NUL character, one byte
-  }
-  return out;
+CodePage CodePage::User() {
+  const locale_t ctype = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (ctype == static_cast<locale_t>(nullptr)) return CodePage("UTF-8");
+  std::string name = ::nl_langinfo_l(CODESET, ctype);
+  ::freelocale(ctype);
+  if (name.empty() || name == "ANSI_X3.4-1968") name = "UTF-8";
+  return CodePage(std::move(name));
 }
 
-std::string EncodeCodePage(std::u16string_view text) {
-  const ScopedEnvironmentCtype ctype;
-  std::string out;
-  out.reserve(text.size());
-  std::mbstate_t state{};
-  char buffer[MB_LEN_MAX];
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (IsByteEscape(unit)) {
-      out += static_cast<char>(unit - 0xDC00);
-      continue;
-    }
-    char32_t code = unit;
-    const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((unit - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      out += '?';
-      continue;
-    }
-    const std::size_t length = ::wcrtomb(buffer, static_cast<wchar_t>(code), &state);
-    if (length == static_cast<std::size_t>(-1)) {
-      out += '?';
-      state = std::mbstate_t{};
-      continue;
-    }
-    out.append(buffer, length);
+std::u16string CodePage::Decode(std::string_view bytes) const {
+  // Most text is ASCII (times, addresses, most hosts), which every code page keeps.
+  if (IsAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
+  Converter converter(kUnits, name_.c_str());
+  std::u16string text;
+  text.reserve(bytes.size());
+  const char* in = bytes.data();
+  std::size_t inLeft = bytes.size();
+  while (inLeft > 0) {
+    std::string units;
+    const bool whole = converter.IsOpen() && converter.Convert(in, inLeft, units);
+    AppendUnits(units, text);
+    if (whole) break;
+    const auto byte = static_cast<unsigned char>(*in++);
+    --inLeft;
+    text += converter.IsOpen() || byte >= 0x80 ? static_cast<char16_t>(kEscapeBase + byte)
+                                               : char16_t{byte};
   }
-  return out;
+  return text;
+}
+
+std::string CodePage::Encode(std::u16string_view text) const {
+  std::string bytes;
+  bytes.reserve(text.size());
+  if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
+    for (const char16_t unit : text) bytes += static_cast<char>(unit);
+    return bytes;
+  }
+  Converter converter(name_.c_str(), kUnits);
+  std::size_t runStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsByteEscape(text[i])) continue;
+    EncodeRun(converter, text.substr(runStart, i - runStart), bytes);
+    bytes += static_cast<char>(text[i] - kEscapeBase);
+    runStart = i + 1;
+  }
+  EncodeRun(converter, text.substr(runStart), bytes);
+  return bytes;
 }
 
 }  // namespace horalux
