@@ -83,7 +83,7 @@ TEST_F(IOHandlerTest, RefusedPlainConnectRaisesTheSocketError) {
     Connect("127.0.0.1", testing::RefusingPort(), UseDefaultTimeout);
     FAIL() << "expected EIdSocketError";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAECONNREFUSED);
+    EXPECT_EQ(error.errorCode(), Id_WSAECONNREFUSED);
   }
 }
 

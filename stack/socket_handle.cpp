@@ -64,7 +64,7 @@ void TIdSocketHandle::BindLocal() {
 bool TIdSocketHandle::TryBindOnce() {
   TIdStack& stack = SharedStack();
   const int result = stack.SockBind(socketId_, Id_AF_INET, Port, IP);
-  if (stack.VerifySocketResult(result, {WSAEADDRINUSE})) return false;
+  if (stack.VerifySocketResult(result, {Id_WSAEADDRINUSE})) return false;
   RefreshLocalBinding();
   return true;
 }
@@ -90,7 +90,7 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
   int port = 0;
   const TIdStackSocketHandle accepted = stack.SockAccept(listeningSocket, address, port);
   const std::int64_t result = accepted == Id_INVALID_SOCKET ? Id_SOCKET_ERROR : 0;
-  if (stack.VerifySocketResult(result, {WSAEINTR, WSAENOTSOCK})) return false;
+  if (stack.VerifySocketResult(result, {Id_WSAEINTR, Id_WSAENOTSOCK})) return false;
   socketId_ = accepted;
   hasSocket_.store(true);
   RefreshLocalBinding();

@@ -134,7 +134,7 @@ TEST_F(SocketHandleTest, TakenPortAndForeignAddressRaiseDifferentErrors) {
     handle.BindLocal();
     FAIL() << "expected EIdSocketError";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAEADDRNOTAVAIL);
+    EXPECT_EQ(error.errorCode(), Id_WSAEADDRNOTAVAIL);
   }
 }
 

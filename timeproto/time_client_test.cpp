@@ -99,7 +99,7 @@ TEST_F(TimeClientTest, RefusedPlainConnectRaisesTheSocketError) {
     client.QueryDateTime();
     FAIL() << "expected EIdSocketError";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAECONNREFUSED);
+    EXPECT_EQ(error.errorCode(), Id_WSAECONNREFUSED);
   }
 }
 
