@@ -18,7 +18,7 @@
 #include "app/date_time_text.h"
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
-#include "net/component.h"
+#include "base/component.h"
 
 class QCheckBox;
 class QComboBox;

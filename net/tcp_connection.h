@@ -24,8 +24,6 @@
 
 namespace horalux {
 
-class TIdRFCReply;
-
 // Makes the exception that RaiseWithLastReply raises, from a message.
 using TIdExceptionClass = std::function<std::exception_ptr(const std::string& message)>;
 
@@ -97,7 +95,6 @@ class TIdTCPConnection : public TIdComponent {
   virtual void WriteLine(const std::string& text = {});
   // Throws EIdNoDataToRead when the stream ends before its size says.
   virtual void WriteStream(std::istream& stream, bool fromStart = true, bool withLength = false);
-  void WriteReply(const TIdRFCReply& reply);
   void WriteDotLines(const std::vector<std::string>& lines);
 
  protected:

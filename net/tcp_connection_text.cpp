@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "net/tcp_connection.h"
-#include "server/rfc_reply.h"
 #include "stack/exceptions.h"
 #include "stack/messages.h"
 
@@ -174,10 +173,6 @@ void TIdTCPConnection::WriteStream(std::istream& stream, bool fromStart, bool wi
     throw;
   }
   FinishWork(WorkWrite);
-}
-
-void TIdTCPConnection::WriteReply(const TIdRFCReply& reply) {
-  if (reply.HasContent()) WriteText(reply.RenderReply());
 }
 
 void TIdTCPConnection::WriteDotLines(const std::vector<std::string>& lines) {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "timeproto/date_time.h"
+#include "base/date_time.h"
 
 namespace horalux {
 

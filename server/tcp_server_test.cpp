@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 #include "server/server_test_support.h"
 #include "stack/exceptions.h"
 #include "stack/wsa_codes.h"

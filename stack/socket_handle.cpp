@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <typeinfo>
 
-#include "net/anti_freeze.h"
-#include "net/id_component.h"
+#include "base/idle_processor.h"
 #include "stack/exceptions.h"
 #include "stack/format.h"
 #include "stack/messages.h"
+#include "stack/shared_stack.h"
 #include "stack/wsa_codes.h"
 
 namespace horalux {
@@ -102,8 +102,8 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
 
 bool TIdSocketHandle::PollReadable(int timeout) {
   if (!HasSocket()) throw EIdConnClosedGracefully(Messages().ConnectionClosedGracefully);
-  if (!TIdAntiFreezeBase::IdleProcessingApplies()) return WaitOnce(timeout);
-  const int slice = std::max(1, TIdAntiFreezeBase::Current()->IdleTimeOut);
+  if (!TIdleProcessor::Applies()) return WaitOnce(timeout);
+  const int slice = std::max(1, TIdleProcessor::Slice());
   if (timeout == WaitForever) {
     while (!WaitOnce(slice)) {
     }
@@ -122,7 +122,7 @@ bool TIdSocketHandle::PollReadable(int timeout) {
 bool TIdSocketHandle::WaitOnce(int timeout) {
   TIdSocketList readList{socketId_};
   const bool readable = SharedStack().SockWait(&readList, nullptr, timeout, nullptr) == 1;
-  TIdAntiFreezeBase::RunIdleStep(!readable, false);
+  TIdleProcessor::RunStep(!readable, false);
   return readable;
 }
 

@@ -9,7 +9,7 @@
 #include <atomic>
 #include <string>
 
-#include "net/collection.h"
+#include "base/collection.h"
 #include "stack/stack.h"
 
 namespace horalux {
