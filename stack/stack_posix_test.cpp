@@ -13,6 +13,7 @@
 #include "stack/wsa_codes.h"
 #include "tests/support/loopback.h"
 #include "tests/support/process_counts.h"
+#include "tests/support/thread_state.h"
 
 namespace horalux {
 namespace {
@@ -109,7 +110,8 @@ TEST_F(StackTest, SendToAResetPeerFailsWithoutSignal) {
     linger hard{1, 0};  // close with a reset
     ::setsockopt(peer.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  TIdSocketList resetArrived{socket};  // a reset makes the socket readable
+  ASSERT_EQ(stack.SockWait(&resetArrived, nullptr, 5000, nullptr), 1);
   const std::string data(1024, 'x');
   int result = 0;
   for (int i = 0; i < 10 && result != Id_SOCKET_ERROR; ++i) {
@@ -167,18 +169,22 @@ TEST_F(StackTest, ClosingASocketWakesAnAcceptOnAnotherThread) {
   ASSERT_EQ(stack.SockBind(listening, Id_AF_INET, 0, "127.0.0.1"), 0);
   ASSERT_EQ(stack.SockListen(listening, 5), 0);
   std::atomic<int> code{0};
+  std::atomic<int> acceptorId{0};
   std::thread acceptor([&] {
+    acceptorId = testing::SystemThreadId();
     std::string address;
     int port = 0;
     if (stack.SockAccept(listening, address, port) == Id_INVALID_SOCKET) {
       code = stack.SockLastError();
     }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const bool waiting = testing::Eventually(
+      [&] { return acceptorId != 0 && testing::BlockedInAccept(acceptorId); }, 10000);
   stack.SockShutdown(listening, Id_SD_SEND);
   stack.SockClose(listening);
   sockets.clear();
   acceptor.join();
+  EXPECT_TRUE(waiting) << "the other thread never waited in accept()";
   EXPECT_EQ(code.load(), Id_WSAENOTSOCK);
 }
 
