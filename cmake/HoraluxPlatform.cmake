@@ -12,6 +12,9 @@
 if(WIN32)
   set(HORALUX_PLATFORM win32)
   set(HORALUX_OTHER_PLATFORM posix)
+  # windows.h belongs in *_win32.* files only; even there it must not make min and max
+  # macros, nor pull in the many headers that define more of them.
+  add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 else()
   set(HORALUX_PLATFORM posix)
   set(HORALUX_OTHER_PLATFORM win32)
