@@ -4,7 +4,7 @@
 #include <QRegularExpression>
 #include <QTime>
 
-#include "timeproto/date_time.h"
+#include "base/date_time.h"
 
 namespace horalux {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "timeproto/date_time.h"
+#include "base/date_time.h"
 
 namespace horalux {
 namespace {

@@ -3,8 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 
+#include "base/main_thread.h"
 #include "net/anti_freeze.h"
-#include "net/main_thread.h"
 #include "server/main_thread_queue.h"
 
 namespace horalux {

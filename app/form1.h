@@ -19,7 +19,7 @@
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
 #include "app/locale_text.h"
-#include "net/component.h"
+#include "base/component.h"
 
 class QCheckBox;
 class QComboBox;

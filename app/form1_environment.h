@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
+#include "base/date_time.h"
 #include "platform/clock_setter.h"
 #include "platform/registry_store.h"
-#include "timeproto/date_time.h"
 
 class QUrl;
 

@@ -14,7 +14,7 @@
 #include "desktop/application.h"
 #include "desktop/shown_boxes.h"
 #include "desktop/test_runtime_dir.h"
-#include "platform/clock_setter.h"
+#include "platform/clock_setter_testing.h"
 #include "platform/scoped_temp_dir.h"
 #include "tests/support/scoped_env.h"
 

@@ -1,8 +1,10 @@
 # horalux_add_test(<name> LABEL <unit|net|gui|e2e> SOURCES ... [LIBS ...])
-# One GoogleTest executable whose tests CTest discovers one by one under a label.
+# One GoogleTest executable whose tests CTest discovers one by one under a label. Sources
+# of the other platform are left out (cmake/HoraluxPlatform.cmake).
 function(horalux_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${T_SOURCES})
+  horalux_platform_sources(sources ${T_SOURCES})
+  add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock)
   if(NOT "GTest::gtest_main" IN_LIST T_LIBS AND NOT T_LABEL STREQUAL "gui")
     target_link_libraries(${name} PRIVATE GTest::gtest_main)

@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "net/component.h"
+#include "base/component.h"
 
 namespace horalux {
 

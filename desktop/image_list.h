@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "net/component.h"
+#include "base/component.h"
 
 namespace horalux {
 

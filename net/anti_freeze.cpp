@@ -1,16 +1,9 @@
 #include "net/anti_freeze.h"
 
-#include <atomic>
 #include <utility>
-
-#include "net/main_thread.h"
 
 namespace horalux {
 namespace {
-
-// Written on the main thread only; read by waits on any thread, which must not touch
-// the object unless they are the main thread.
-std::atomic<TIdAntiFreezeBase*> currentAntiFreeze{nullptr};
 
 TIdAntiFreeze::PendingWork& InstalledWork() {
   static TIdAntiFreeze::PendingWork work;
@@ -20,24 +13,22 @@ TIdAntiFreeze::PendingWork& InstalledWork() {
 }  // namespace
 
 TIdAntiFreezeBase::TIdAntiFreezeBase(TComponent* owner) : TIdBaseComponent(owner) {
-  currentAntiFreeze.store(this);
+  TIdleProcessor::Register(this);
 }
 
-TIdAntiFreezeBase::~TIdAntiFreezeBase() { currentAntiFreeze.store(nullptr); }
+TIdAntiFreezeBase::~TIdAntiFreezeBase() { TIdleProcessor::Unregister(); }
 
-bool TIdAntiFreezeBase::IdleProcessingApplies() {
-  if (!IsMainThread()) return false;
-  const TIdAntiFreezeBase* current = currentAntiFreeze.load();
-  return current != nullptr && current->Active;
+bool TIdAntiFreezeBase::IdleProcessingApplies() { return TIdleProcessor::Applies(); }
+
+void TIdAntiFreezeBase::RunIdleStep(bool idle, bool force) { TIdleProcessor::RunStep(idle, force); }
+
+TIdAntiFreezeBase* TIdAntiFreezeBase::Current() {
+  return dynamic_cast<TIdAntiFreezeBase*>(TIdleProcessor::Current());
 }
 
-void TIdAntiFreezeBase::RunIdleStep(bool idle, bool force) {
-  if (!IdleProcessingApplies()) return;
-  TIdAntiFreezeBase* current = currentAntiFreeze.load();
-  if ((!current->OnlyWhenIdle || idle || force) && current->Active) current->ProcessPending();
+void TIdAntiFreezeBase::IdleStep(bool idle, bool force) {
+  if ((!OnlyWhenIdle || idle || force) && Active) ProcessPending();
 }
-
-TIdAntiFreezeBase* TIdAntiFreezeBase::Current() { return currentAntiFreeze.load(); }
 
 void TIdAntiFreeze::InstallPendingWork(PendingWork work) { InstalledWork() = std::move(work); }
 

@@ -5,6 +5,9 @@
 // The core does not know the window system: the front end installs what "handle
 // pending messages" means (TIdAntiFreeze::InstallPendingWork).
 //
+// The component in use is the idle processor (base/idle_processor.h) that socket waits
+// below the network layer consult.
+//
 // Thread-safety: components are created, configured and destroyed on the main thread;
 // IdleProcessingApplies and RunIdleStep may be called from any thread and touch the
 // component only on the main thread.
@@ -13,11 +16,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "net/component.h"
+#include "base/component.h"
+#include "base/idle_processor.h"
 
 namespace horalux {
 
-class TIdAntiFreezeBase : public TIdBaseComponent {
+class TIdAntiFreezeBase : public TIdBaseComponent, public TIdleProcessor {
  public:
   // The new object becomes the one in use, replacing any earlier one.
   explicit TIdAntiFreezeBase(TComponent* owner = nullptr);
@@ -38,6 +42,11 @@ class TIdAntiFreezeBase : public TIdBaseComponent {
   static void RunIdleStep(bool idle, bool force);
   // The object in use, or null.
   static TIdAntiFreezeBase* Current();
+
+ protected:
+  bool IdleActive() const override { return Active; }
+  std::int32_t IdleSlice() const override { return IdleTimeOut; }
+  void IdleStep(bool idle, bool force) override;
 };
 
 class TIdAntiFreeze : public TIdAntiFreezeBase {

@@ -20,7 +20,8 @@ void TIdConnectThread::WaitFor() {
 void TIdConnectThread::Execute() noexcept {
   try {
     // A socket closed under the connect by the giving-up caller is no failure of its own.
-    SharedStack().VerifySocketResult(handle_.ConnectPeer(Id_AF_INET), {WSAEBADF, WSAENOTSOCK});
+    SharedStack().VerifySocketResult(handle_.ConnectPeer(Id_AF_INET),
+                                     {Id_WSAEBADF, Id_WSAENOTSOCK});
   } catch (const std::exception& error) {
     failureText_ = error.what();
   } catch (...) {

@@ -4,8 +4,8 @@
 
 #include <functional>
 
+#include "base/component.h"
 #include "net/buffer.h"
-#include "net/component.h"
 
 namespace horalux {
 

@@ -1,30 +1,8 @@
 #include "net/id_component.h"
 
-#include <memory>
-#include <mutex>
-
 #include "stack/messages.h"
 
 namespace horalux {
-namespace {
-
-std::mutex stackLock;
-int stackUserCount = 0;                 // guarded by stackLock
-std::unique_ptr<TIdStack> sharedStack;  // present exactly while stackUserCount > 0
-
-void AddStackUser() {
-  std::lock_guard lock(stackLock);
-  if (stackUserCount == 0) sharedStack = MakeSharedStack();  // may throw: count unchanged
-  ++stackUserCount;
-}
-
-void RemoveStackUser() {
-  std::unique_ptr<TIdStack> last;
-  std::lock_guard lock(stackLock);
-  if (--stackUserCount == 0) last = std::move(sharedStack);
-}
-
-}  // namespace
 
 const std::string& StatusTextOf(TIdStatus status) {
   const IdMessages& texts = Messages();
@@ -42,13 +20,6 @@ const std::string& StatusTextOf(TIdStatus status) {
     default:
       return texts.StatusText;
   }
-}
-
-TIdStack& SharedStack() { return *sharedStack; }
-
-bool SharedStackExists() {
-  std::lock_guard lock(stackLock);
-  return sharedStack != nullptr;
 }
 
 TIdComponent::TIdComponent(TComponent* owner) : TIdBaseComponent(owner) { AddStackUser(); }

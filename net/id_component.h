@@ -1,6 +1,7 @@
-// TIdComponent: the base of every network component. It keeps the process's one socket
-// stack alive (created with the first network component, freed with the last), reports
-// status events with fixed texts and progress of reads and writes as work events.
+// TIdComponent: the base of every network component. Each one is a user of the process's
+// one socket stack (stack/shared_stack.h), so the stack is made with the first network
+// component and freed with the last. It reports status events with fixed texts and
+// progress of reads and writes as work events.
 //
 // Thread-safety: construction and destruction may happen on any thread (server threads
 // make connections); the stack's lifetime is guarded by one lock. Events fire on the
@@ -13,8 +14,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "net/component.h"
+#include "base/component.h"
 #include "stack/format.h"
+#include "stack/shared_stack.h"
 #include "stack/stack.h"
 
 namespace horalux {
@@ -72,10 +74,5 @@ class TIdComponent : public TIdBaseComponent {
   };
   std::array<WorkState, 2> work_{};
 };
-
-// The process's socket stack. Requires: at least one TIdComponent exists.
-TIdStack& SharedStack();
-// Whether the shared stack exists now (for tests and diagnostics).
-bool SharedStackExists();
 
 }  // namespace horalux

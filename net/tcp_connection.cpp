@@ -64,7 +64,7 @@ std::int32_t TIdTCPConnection::ReceiveIntoBuffer() {
   closedGracefully_.store(n == 0);
   if (n != 0) {
     TIdStack& stack = SharedStack();
-    if (stack.VerifySocketResult(n, {WSAESHUTDOWN, WSAECONNABORTED})) {
+    if (stack.VerifySocketResult(n, {Id_WSAESHUTDOWN, Id_WSAECONNABORTED})) {
       // The socket is gone under us: a close, an error only when nothing is left to read.
       n = 0;
       CloseSocketOnly();
@@ -162,7 +162,7 @@ void TIdTCPConnection::SendPiece(TIdBuffer& buffer, std::int32_t& position) {
   closedGracefully_.store(sent == 0);
   DetectDisconnect(true, false);
   TIdStack& stack = SharedStack();
-  if (stack.VerifySocketResult(sent, {WSAESHUTDOWN, WSAECONNABORTED, WSAECONNRESET})) {
+  if (stack.VerifySocketResult(sent, {Id_WSAESHUTDOWN, Id_WSAECONNABORTED, Id_WSAECONNRESET})) {
     CloseSocketOnly();
     // The code the send failed with: closing a reset socket fails again and would leave
     // "not connected" as the thread's last error.

@@ -24,8 +24,6 @@
 
 namespace horalux {
 
-class TIdRFCReply;
-
 // Makes the exception that RaiseWithLastReply raises, from a message.
 using TIdExceptionClass = std::function<std::exception_ptr(const std::string& message)>;
 
@@ -82,7 +80,6 @@ class TIdTCPConnection : public TIdComponent {
   virtual std::string ReadLine(const std::string& terminator = {},
                                std::int32_t timeout = UseDefaultTimeout);
   std::string ReadNonBlankLine();
-  virtual std::int32_t PollReceive(bool raiseIfDisconnected);
   void ReadReplyLines();
   std::string LastReplyLine() const;
   const std::vector<std::string>& ReplyLines() const noexcept { return replyLines_; }
@@ -98,9 +95,6 @@ class TIdTCPConnection : public TIdComponent {
   virtual void WriteLine(const std::string& text = {});
   // Throws EIdNoDataToRead when the stream ends before its size says.
   virtual void WriteStream(std::istream& stream, bool fromStart = true, bool withLength = false);
-  // Returns the bytes sent. Throws EIdException when the file cannot be read.
-  virtual std::int64_t WriteFileContents(const std::string& fileName, bool allowKernelPath = true);
-  void WriteReply(const TIdRFCReply& reply);
   void WriteDotLines(const std::vector<std::string>& lines);
 
  protected:

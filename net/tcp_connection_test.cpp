@@ -142,7 +142,7 @@ TEST_F(ConnectionTest, SendingToAResetPeerRaisesASocketErrorAndClosesTheSocket) 
     for (int i = 0; i < 10; ++i) client.WriteText(data);
     FAIL() << "expected a failure";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAECONNRESET);
+    EXPECT_EQ(error.errorCode(), Id_WSAECONNRESET);
   } catch (const EIdConnClosedGracefully&) {
   }
   EXPECT_FALSE(client.IsConnected());

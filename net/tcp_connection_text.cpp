@@ -2,12 +2,10 @@
 // reads and plain sends of tcp_connection.cpp.
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <istream>
 #include <string_view>
 
 #include "net/tcp_connection.h"
-#include "server/rfc_reply.h"
 #include "stack/exceptions.h"
 #include "stack/messages.h"
 
@@ -99,10 +97,6 @@ std::string TIdTCPConnection::ReadNonBlankLine() {
   }
 }
 
-std::int32_t TIdTCPConnection::PollReceive(bool raiseIfDisconnected) {
-  return ReceiveChunk(raiseIfDisconnected, 1, false);
-}
-
 void TIdTCPConnection::ReadReplyLines() {
   replyLines_.clear();
   const std::string first = ReadNonBlankLine();
@@ -179,20 +173,6 @@ void TIdTCPConnection::WriteStream(std::istream& stream, bool fromStart, bool wi
     throw;
   }
   FinishWork(WorkWrite);
-}
-
-std::int64_t TIdTCPConnection::WriteFileContents(const std::string& fileName,
-                                                 bool allowKernelPath) {
-  (void)allowKernelPath;  // no kernel file-transmit path on this platform
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) throw EIdException("Cannot open file \"" + fileName + "\".");
-  const std::int64_t size = RemainingBytes(file);
-  WriteStream(file, true, false);
-  return size;
-}
-
-void TIdTCPConnection::WriteReply(const TIdRFCReply& reply) {
-  if (reply.HasContent()) WriteText(reply.RenderReply());
 }
 
 void TIdTCPConnection::WriteDotLines(const std::vector<std::string>& lines) {

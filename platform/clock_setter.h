@@ -1,14 +1,13 @@
 // Setting the computer's clock: the one thing the program does that changes the system.
-// The window gets a setter handed in, so that tests only ever use a recording fake.
+// The window gets a setter handed in, so that tests only ever use a recording fake
+// (clock_setter_testing.h).
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "timeproto/date_time.h"
+#include "base/date_time.h"
 
 namespace horalux {
 
@@ -27,22 +26,5 @@ std::optional<std::int64_t> UnixMicrosecondsOf(const TSystemTime& localTime);
 // Sets the system clock (needs root or CAP_SYS_TIME). Returns 0 or the system's error
 // number (EPERM without the right).
 int SetSystemClock(const TSystemTime& localTime);
-
-// The system clock, with the system's text for a refusal.
-std::unique_ptr<ClockSetter> MakeSystemClockSetter();
-
-// Records what it was asked to set and answers with a prepared reason (empty: success).
-class RecordingClockSetter : public ClockSetter {
- public:
-  explicit RecordingClockSetter(std::string refusal = {}) : refusal_(std::move(refusal)) {}
-  std::string SetLocalTime(const TSystemTime& localTime) override {
-    requests.push_back(localTime);
-    return refusal_;
-  }
-  std::vector<TSystemTime> requests;
-
- private:
-  std::string refusal_;
-};
 
 }  // namespace horalux

@@ -1,24 +1,11 @@
 // The system clock through clock_settime. The local date and time is turned into a moment
 // by the C library's time-zone rules (mktime), as the system would read a local time.
 #include <cerrno>
-#include <cstring>
 #include <ctime>
 
 #include "platform/clock_setter.h"
 
 namespace horalux {
-namespace {
-
-class SystemClockSetter : public ClockSetter {
- public:
-  std::string SetLocalTime(const TSystemTime& localTime) override {
-    const int error = SetSystemClock(localTime);
-    return error == 0 ? std::string() : std::string(std::strerror(error));
-  }
-};
-
-}  // namespace
-
 std::optional<std::int64_t> UnixMicrosecondsOf(const TSystemTime& localTime) {
   std::tm local{};
   local.tm_year = localTime.year - 1900;
@@ -40,10 +27,6 @@ int SetSystemClock(const TSystemTime& localTime) {
   const timespec moment{static_cast<std::time_t>(*micros / 1'000'000),
                         static_cast<long>(*micros % 1'000'000) * 1000};
   return ::clock_settime(CLOCK_REALTIME, &moment) == 0 ? 0 : errno;
-}
-
-std::unique_ptr<ClockSetter> MakeSystemClockSetter() {
-  return std::make_unique<SystemClockSetter>();
 }
 
 }  // namespace horalux

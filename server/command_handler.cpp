@@ -38,7 +38,7 @@ void TIdCommand::PerformCommand() {
 
 void TIdCommand::SendCommandReply() {
   ReplyPending = false;
-  PeerThread.Connection().WriteReply(CommandReply);
+  WriteReply(PeerThread.Connection(), CommandReply);
 }
 
 TIdCommandHandler::TIdCommandHandler(TCollection* collection) : TCollectionItem(collection) {}

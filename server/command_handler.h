@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "net/collection.h"
+#include "base/collection.h"
 #include "server/rfc_reply.h"
 
 namespace horalux {

@@ -86,7 +86,7 @@ bool TIdListenerThread::ServerFull(const TIdPeerThread& peer) {
 
 void TIdListenerThread::Refuse(TIdPeerThread& peer) {
   std::unique_ptr<TIdTCPServerConnection> connection = peer.TakeConnection();
-  connection->WriteReply(server_.MaxConnectionReply);
+  WriteReply(*connection, server_.MaxConnectionReply);
   connection->CloseConnection();
 }
 

@@ -52,7 +52,7 @@ class FailingAcceptStack : public TIdStackPosix {
     const bool fail = script->failures.fetch_sub(1) > 0;
     script->Record();  // after the decision: a recorded attempt has made it
     if (fail) {
-      posix::SetLastError(WSAEMFILE);
+      posix::SetLastError(Id_WSAEMFILE);
       return Id_INVALID_SOCKET;
     }
     return TIdStackPosix::SockAccept(socket, address, port);
@@ -92,7 +92,7 @@ TEST_F(ListenerRetryTest, RepeatedAcceptFailuresAreReportedEachWithAGrowingPause
   std::atomic<bool> allAsExpected{true};
   server.OnListenException = [&](TIdListenerThread& listener, const std::exception& error) {
     const auto* socketError = dynamic_cast<const EIdSocketError*>(&error);
-    if (socketError == nullptr || socketError->errorCode() != WSAEMFILE ||
+    if (socketError == nullptr || socketError->errorCode() != Id_WSAEMFILE ||
         &listener.ListenBinding() != &server.Bindings().BindingAt(0)) {
       allAsExpected = false;
     }

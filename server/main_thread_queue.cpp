@@ -7,7 +7,7 @@
 #include <optional>
 #include <utility>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 
 namespace horalux {
 namespace {

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 #include "server/thread_test_support.h"
 #include "stack/exceptions.h"
 

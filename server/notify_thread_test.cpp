@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 #include "server/main_thread_queue.h"
 #include "server/thread_test_support.h"
 #include "stack/exceptions.h"

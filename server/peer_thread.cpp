@@ -55,7 +55,7 @@ void TIdPeerThread::ServeOnce() {
     }
   } catch (const EIdSocketError& error) {
     server_->ReportPeerException(*this, error);
-    if (error.errorCode() == WSAECONNABORTED || error.errorCode() == WSAECONNRESET) {
+    if (error.errorCode() == Id_WSAECONNABORTED || error.errorCode() == Id_WSAECONNRESET) {
       connection_->CloseConnection();
     }
   } catch (const EIdClosedSocket& error) {

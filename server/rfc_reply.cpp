@@ -1,5 +1,7 @@
 #include "server/rfc_reply.h"
 
+#include "net/tcp_connection.h"
+
 namespace horalux {
 
 void TIdRFCReply::ResetReply() {
@@ -51,6 +53,10 @@ std::vector<std::string> SplitLines(std::string_view text) {
     if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }
   return lines;
+}
+
+void WriteReply(TIdTCPConnection& connection, const TIdRFCReply& reply) {
+  if (reply.HasContent()) connection.WriteText(reply.RenderReply());
 }
 
 }  // namespace horalux

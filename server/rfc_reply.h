@@ -10,6 +10,8 @@
 
 namespace horalux {
 
+class TIdTCPConnection;
+
 class TIdRFCReply {
  public:
   int NumericCode = 0;
@@ -28,6 +30,10 @@ class TIdRFCReply {
   // the lines alone, or the empty string when there are none.
   std::string RenderReply() const;
 };
+
+// Writes the rendered reply on the connection; nothing when the reply has no content.
+// Throws what the connection's writes throw.
+void WriteReply(TIdTCPConnection& connection, const TIdRFCReply& reply);
 
 // Splits a text into lines the way a string list takes a multi-line text.
 std::vector<std::string> SplitLines(std::string_view text);

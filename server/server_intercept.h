@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "net/component.h"
+#include "base/component.h"
 #include "net/connection_intercept.h"
 
 namespace horalux {

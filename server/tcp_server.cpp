@@ -227,7 +227,7 @@ void TIdTCPServer::ClosePeerSockets() {
 }
 
 void TIdTCPServer::FireConnect(TIdPeerThread& peer) {
-  peer.Connection().WriteReply(Greeting);
+  WriteReply(peer.Connection(), Greeting);
   if (OnConnect) OnConnect(peer);
 }
 

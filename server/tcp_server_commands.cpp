@@ -41,7 +41,7 @@ void TIdTCPServer::NoCommandHandler(TIdPeerThread& peer, const std::string& line
   if (OnNoCommandHandler) {
     OnNoCommandHandler(*this, line, peer);
   } else if (ReplyUnknownCommand.HasContent()) {
-    peer.Connection().WriteReply(ReplyUnknownCommand);
+    WriteReply(peer.Connection(), ReplyUnknownCommand);
   } else {
     throw EIdTCPServerError(Messages().NoCommandHandlerFound);
   }

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 #include "server/server_test_support.h"
 #include "stack/exceptions.h"
 #include "stack/wsa_codes.h"
@@ -154,10 +154,10 @@ struct FailureCase {
 
 TEST_F(TCPServerTest, SocketErrorsKeepThePeerUnlessAbortedOrResetOtherErrorsEndIt) {
   const std::vector<std::pair<const char*, FailureCase>> cases = {
-      {"would block", {[] { throw EIdSocketError(WSAEWOULDBLOCK, "would block"); }, 2}},
+      {"would block", {[] { throw EIdSocketError(Id_WSAEWOULDBLOCK, "would block"); }, 2}},
       {"closed socket", {[] { throw EIdClosedSocket("closed"); }, 2}},
-      {"aborted", {[] { throw EIdSocketError(WSAECONNABORTED, "aborted"); }, 1}},
-      {"reset", {[] { throw EIdSocketError(WSAECONNRESET, "reset"); }, 1}},
+      {"aborted", {[] { throw EIdSocketError(Id_WSAECONNABORTED, "aborted"); }, 1}},
+      {"reset", {[] { throw EIdSocketError(Id_WSAECONNRESET, "reset"); }, 1}},
       {"other", {[] { throw std::runtime_error("other"); }, 1}},
   };
   for (const auto& [name, failure] : cases) {

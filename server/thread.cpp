@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 #include "server/main_thread_queue.h"
 
 namespace horalux {

@@ -17,7 +17,7 @@
 #include <chrono>
 #include <memory>
 
-#include "net/component.h"
+#include "base/component.h"
 #include "server/id_thread.h"
 #include "server/locked_list.h"
 

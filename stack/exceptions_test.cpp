@@ -13,20 +13,21 @@ namespace {
 std::string SocketErrorMessage(int code) { return TIdStackPosix().SocketErrorText(code); }
 
 TEST(SocketErrorText, KnownCodeGivesTwoLinesWithTheTableText) {
-  EXPECT_EQ(SocketErrorMessage(WSAECONNRESET), "Socket Error # 10054\r\nConnection reset by peer.");
-  EXPECT_EQ(SocketErrorMessage(WSAECONNREFUSED), "Socket Error # 10061\r\nConnection refused.");
+  EXPECT_EQ(SocketErrorMessage(Id_WSAECONNRESET),
+            "Socket Error # 10054\r\nConnection reset by peer.");
+  EXPECT_EQ(SocketErrorMessage(Id_WSAECONNREFUSED), "Socket Error # 10061\r\nConnection refused.");
 }
 
 TEST(SocketErrorText, CodesOutsideTheTableHaveAnEmptySecondLine) {
-  EXPECT_EQ(SocketErrorMessage(WSAHOST_NOT_FOUND), "Socket Error # 11001\r\n");
+  EXPECT_EQ(SocketErrorMessage(Id_WSAHOST_NOT_FOUND), "Socket Error # 11001\r\n");
   EXPECT_EQ(SocketErrorMessage(0), "Socket Error # 0\r\n");
   EXPECT_EQ(SocketErrorMessage(-5), "Socket Error # -5\r\n");
   EXPECT_EQ(SocketErrorMessage(10001), "Socket Error # 10001\r\n");
 }
 
 TEST(SocketErrorText, KeepsTheOddTextsAsTheyAre) {
-  EXPECT_EQ(WSAErrorText(WSAEWOULDBLOCK), "Operation would block. ");
-  EXPECT_EQ(WSAErrorText(WSAENOTEMPTY), "Directory not empty");
+  EXPECT_EQ(WSAErrorText(Id_WSAEWOULDBLOCK), "Operation would block. ");
+  EXPECT_EQ(WSAErrorText(Id_WSAENOTEMPTY), "Directory not empty");
 }
 
 TEST(SocketErrorText, TableHasThirtyEightEntriesFrom10004To10066) {
@@ -34,15 +35,15 @@ TEST(SocketErrorText, TableHasThirtyEightEntriesFrom10004To10066) {
   for (int code = 9000; code < 12000; ++code) {
     if (!WSAErrorText(code).empty()) {
       ++entries;
-      EXPECT_GE(code, WSAEINTR);
-      EXPECT_LE(code, WSAENOTEMPTY);
+      EXPECT_GE(code, Id_WSAEINTR);
+      EXPECT_LE(code, Id_WSAENOTEMPTY);
     }
   }
   EXPECT_EQ(entries, 38);
 }
 
 TEST(ExceptionTree, SocketErrorCarriesItsCodeAndReplyErrorItsReplyCode) {
-  const EIdSocketError socket(WSAEADDRINUSE, "text");
+  const EIdSocketError socket(Id_WSAEADDRINUSE, "text");
   EXPECT_EQ(socket.errorCode(), 10048);
   EXPECT_EQ(socket.Message(), "text");
   const EIdProtocolReplyError reply(550, "550 no");

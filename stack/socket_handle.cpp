@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <typeinfo>
 
-#include "net/anti_freeze.h"
-#include "net/id_component.h"
+#include "base/idle_processor.h"
 #include "stack/exceptions.h"
 #include "stack/format.h"
 #include "stack/messages.h"
+#include "stack/shared_stack.h"
 #include "stack/wsa_codes.h"
 
 namespace horalux {
@@ -64,7 +64,7 @@ void TIdSocketHandle::BindLocal() {
 bool TIdSocketHandle::TryBindOnce() {
   TIdStack& stack = SharedStack();
   const int result = stack.SockBind(socketId_, Id_AF_INET, Port, IP);
-  if (stack.VerifySocketResult(result, {WSAEADDRINUSE})) return false;
+  if (stack.VerifySocketResult(result, {Id_WSAEADDRINUSE})) return false;
   RefreshLocalBinding();
   return true;
 }
@@ -90,7 +90,7 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
   int port = 0;
   const TIdStackSocketHandle accepted = stack.SockAccept(listeningSocket, address, port);
   const std::int64_t result = accepted == Id_INVALID_SOCKET ? Id_SOCKET_ERROR : 0;
-  if (stack.VerifySocketResult(result, {WSAEINTR, WSAENOTSOCK})) return false;
+  if (stack.VerifySocketResult(result, {Id_WSAEINTR, Id_WSAENOTSOCK})) return false;
   socketId_ = accepted;
   hasSocket_.store(true);
   RefreshLocalBinding();
@@ -102,8 +102,8 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
 
 bool TIdSocketHandle::PollReadable(int timeout) {
   if (!HasSocket()) throw EIdConnClosedGracefully(Messages().ConnectionClosedGracefully);
-  if (!TIdAntiFreezeBase::IdleProcessingApplies()) return WaitOnce(timeout);
-  const int slice = std::max(1, TIdAntiFreezeBase::Current()->IdleTimeOut);
+  if (!TIdleProcessor::Applies()) return WaitOnce(timeout);
+  const int slice = std::max(1, TIdleProcessor::Slice());
   if (timeout == WaitForever) {
     while (!WaitOnce(slice)) {
     }
@@ -122,7 +122,7 @@ bool TIdSocketHandle::PollReadable(int timeout) {
 bool TIdSocketHandle::WaitOnce(int timeout) {
   TIdSocketList readList{socketId_};
   const bool readable = SharedStack().SockWait(&readList, nullptr, timeout, nullptr) == 1;
-  TIdAntiFreezeBase::RunIdleStep(!readable, false);
+  TIdleProcessor::RunStep(!readable, false);
   return readable;
 }
 

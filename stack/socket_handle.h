@@ -9,14 +9,14 @@
 #include <atomic>
 #include <string>
 
-#include "net/collection.h"
+#include "base/collection.h"
 #include "stack/stack.h"
 
 namespace horalux {
 
 class TIdSocketHandle : public TCollectionItem {
  public:
-  // Requires: a network component exists (the stack is in use) whenever a socket is opened.
+  // Requires: the shared stack has a user (a network component) whenever a socket is open.
   explicit TIdSocketHandle(TCollection* collection = nullptr);
   ~TIdSocketHandle() override;
 

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -15,7 +16,9 @@
 #include "stack/stack_posix.h"
 #include "stack/wsa_codes.h"
 #include "tests/support/loopback.h"
+#include "tests/support/process_counts.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/thread_state.h"
 
 namespace horalux {
 namespace {
@@ -134,7 +137,7 @@ TEST_F(SocketHandleTest, TakenPortAndForeignAddressRaiseDifferentErrors) {
     handle.BindLocal();
     FAIL() << "expected EIdSocketError";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAEADDRNOTAVAIL);
+    EXPECT_EQ(error.errorCode(), Id_WSAEADDRNOTAVAIL);
   }
 }
 
@@ -168,7 +171,9 @@ TEST_F(SocketHandleTest, AcceptWokenByACloseFromAnotherThreadReturnsFalse) {
   listening.BindLocal();
   listening.StartListening(5);
   std::atomic<int> outcome{-1};
+  std::atomic<int> acceptorId{0};
   std::thread acceptor([&] {
+    acceptorId = testing::SystemThreadId();
     TIdSocketHandle accepted;
     try {
       outcome = accepted.AcceptFrom(listening.socketId()) ? 1 : 0;
@@ -176,9 +181,11 @@ TEST_F(SocketHandleTest, AcceptWokenByACloseFromAnotherThreadReturnsFalse) {
       outcome = 2;
     }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const bool waiting = testing::Eventually(
+      [&] { return acceptorId != 0 && testing::BlockedInAccept(acceptorId); }, 10000);
   listening.CloseBinding();
   acceptor.join();
+  EXPECT_TRUE(waiting) << "the other thread never waited in accept()";
   EXPECT_EQ(outcome.load(), 0);
 }
 
@@ -213,12 +220,15 @@ TEST_F(SocketHandleTest, CopyBindingCopiesTheFourFieldsOnly) {
   EXPECT_FALSE(target.HasSocket());
 }
 
-// Records the time-out of every wait; the waits themselves are real.
+// Records the time-out of every wait; the waits themselves are real. A test may act
+// between two waits.
 std::vector<int> waits;
+std::function<void()> betweenWaits;
 class RecordingStack : public TIdStackPosix {
  public:
   int SockWait(TIdSocketList* read, TIdSocketList* write, int timeout,
                TIdSocketList* error) override {
+    if (!waits.empty() && betweenWaits) betweenWaits();
     waits.push_back(timeout);
     return TIdStackPosix::SockWait(read, write, timeout, error);
   }
@@ -229,13 +239,17 @@ class PollSlicingTest : public ::testing::Test {
  protected:
   PollSlicingTest() : recording(&MakeRecordingStack) {
     waits.clear();
+    betweenWaits = nullptr;
     TIdAntiFreeze::InstallPendingWork({[this] { ++idleSteps; }, nullptr});
     handle.OpenHandle();
     handle.SetPeerAddress("127.0.0.1", listener.Port());
     EXPECT_EQ(handle.ConnectPeer(), 0);
     peer = listener.Accept();
   }
-  ~PollSlicingTest() override { TIdAntiFreeze::InstallPendingWork({}); }
+  ~PollSlicingTest() override {
+    TIdAntiFreeze::InstallPendingWork({});
+    betweenWaits = nullptr;
+  }
 
   testing::ScopedStackImplementation recording;
   testing::StackUser user;
@@ -258,12 +272,10 @@ TEST_F(PollSlicingTest, TheOddPartComesFirst) {
 }
 
 TEST_F(PollSlicingTest, DataEndsTheWaitAfterItsSlice) {
-  std::thread writer([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    testing::WriteAll(peer.get(), "x");
-  });
+  betweenWaits = [&] {
+    if (waits.size() == 1) testing::WriteAll(peer.get(), "x");
+  };
   EXPECT_TRUE(handle.PollReadable(1000));
-  writer.join();
   EXPECT_GE(waits.size(), 2u);
   EXPECT_LT(waits.size(), 4u);
   EXPECT_EQ(idleSteps, static_cast<int>(waits.size()) - 1);  // the finding wait is not idle

@@ -1,8 +1,8 @@
 // TIdStack: every socket operation the network layer needs, as one seam over the
 // operating system. The abstract class holds what is the same on every platform
 // (result checks, socket errors, host text to address); a platform class implements
-// the raw operations. One stack object, SharedStack, serves the whole process while at
-// least one network component exists.
+// the raw operations. One stack object, SharedStack, serves the whole process while it
+// has a user (stack/shared_stack.h), normally a network component.
 //
 // Thread-safety: the stack holds no lock of its own. Each socket operation is one
 // independent platform call; SockLastError and lastSocketError belong to the calling

@@ -26,10 +26,10 @@ int Fail(int wsaCode) {
 }
 
 // Records the failure of a call that was made under `use`: a socket that another thread
-// closed meanwhile reports WSAENOTSOCK, as a WinSock call cut short by closesocket does.
+// closed meanwhile reports Id_WSAENOTSOCK, as a WinSock call cut short by closesocket does.
 void RecordFailure(const posix::SocketTable::Use& use) {
   const int error = errno;
-  posix::SetLastError(use.ClosedMeanwhile() ? WSAENOTSOCK : posix::WsaCodeOfErrno(error));
+  posix::SetLastError(use.ClosedMeanwhile() ? Id_WSAENOTSOCK : posix::WsaCodeOfErrno(error));
 }
 
 // Runs one system call on the socket's descriptor and records its failure. A call
@@ -37,7 +37,7 @@ void RecordFailure(const posix::SocketTable::Use& use) {
 template <class Call>
 auto OnSocket(TIdStackSocketHandle socket, Call call) -> decltype(call(0)) {
   const auto use = Sockets().Enter(socket);
-  if (!use) return Fail(WSAENOTSOCK);
+  if (!use) return Fail(Id_WSAENOTSOCK);
   auto result = call(use.fd());
   while (result < 0 && errno == EINTR && !use.ClosedMeanwhile()) result = call(use.fd());
   if (result < 0) RecordFailure(use);
@@ -135,7 +135,7 @@ int TIdStackPosix::SockBind(TIdStackSocketHandle socket, int family, int port,
 }
 
 int TIdStackPosix::SockClose(TIdStackSocketHandle socket) {
-  return Sockets().Close(socket) ? 0 : Fail(WSAENOTSOCK);
+  return Sockets().Close(socket) ? 0 : Fail(Id_WSAENOTSOCK);
 }
 
 int TIdStackPosix::SockConnect(TIdStackSocketHandle socket, int family, int port,

@@ -13,6 +13,7 @@
 #include "stack/wsa_codes.h"
 #include "tests/support/loopback.h"
 #include "tests/support/process_counts.h"
+#include "tests/support/thread_state.h"
 
 namespace horalux {
 namespace {
@@ -52,18 +53,18 @@ class StackTest : public ::testing::Test {
 
 TEST_F(StackTest, VerifySocketResultIgnoresSuccessAndTellsToleratedFailures) {
   EXPECT_FALSE(stack.VerifySocketResult(0));
-  EXPECT_FALSE(stack.VerifySocketResult(5, {WSAEADDRINUSE}));
+  EXPECT_FALSE(stack.VerifySocketResult(5, {Id_WSAEADDRINUSE}));
 
   RawListener taken;
   const TIdStackSocketHandle socket = Socket();
   const int result = stack.SockBind(socket, Id_AF_INET, taken.Port(), "127.0.0.1");
-  EXPECT_TRUE(stack.VerifySocketResult(result, {WSAEADDRINUSE}));
-  EXPECT_EQ(stack.lastSocketError(), WSAEADDRINUSE);
+  EXPECT_TRUE(stack.VerifySocketResult(result, {Id_WSAEADDRINUSE}));
+  EXPECT_EQ(stack.lastSocketError(), Id_WSAEADDRINUSE);
   try {
     stack.VerifySocketResult(result);
     FAIL() << "expected EIdSocketError";
   } catch (const EIdSocketError& error) {
-    EXPECT_EQ(error.errorCode(), WSAEADDRINUSE);
+    EXPECT_EQ(error.errorCode(), Id_WSAEADDRINUSE);
     EXPECT_EQ(error.Message(), "Socket Error # 10048\r\nAddress already in use.");
   }
 }
@@ -72,32 +73,32 @@ TEST_F(StackTest, RefusedConnectReportsWinSockCode) {
   const TIdStackSocketHandle socket = Socket();
   const int result = stack.SockConnect(socket, Id_AF_INET, testing::RefusingPort(), "127.0.0.1");
   EXPECT_EQ(result, Id_SOCKET_ERROR);
-  EXPECT_EQ(stack.SockLastError(), WSAECONNREFUSED);
+  EXPECT_EQ(stack.SockLastError(), Id_WSAECONNREFUSED);
 }
 
 TEST_F(StackTest, BindToAnAddressThatIsNotLocalReportsWinSockCode) {
   const TIdStackSocketHandle socket = Socket();
   // 192.0.2.1 is a documentation address; binding to it sends nothing anywhere.
   EXPECT_EQ(stack.SockBind(socket, Id_AF_INET, 0, "192.0.2.1"), Id_SOCKET_ERROR);
-  EXPECT_EQ(stack.SockLastError(), WSAEADDRNOTAVAIL);
+  EXPECT_EQ(stack.SockLastError(), Id_WSAEADDRNOTAVAIL);
 }
 
 TEST_F(StackTest, LastErrorBelongsToTheThreadThatFailed) {
   RawListener taken;
   const TIdStackSocketHandle socket = Socket();
   stack.VerifySocketResult(stack.SockBind(socket, Id_AF_INET, taken.Port(), "127.0.0.1"),
-                           {WSAEADDRINUSE});
+                           {Id_WSAEADDRINUSE});
   std::thread other([&] {
     const TIdStackSocketHandle another = stack.OpenSocket(Id_SOCK_STREAM, 0);
     stack.VerifySocketResult(
         stack.SockConnect(another, Id_AF_INET, testing::RefusingPort(), "127.0.0.1"),
-        {WSAECONNREFUSED});
-    EXPECT_EQ(stack.lastSocketError(), WSAECONNREFUSED);
+        {Id_WSAECONNREFUSED});
+    EXPECT_EQ(stack.lastSocketError(), Id_WSAECONNREFUSED);
     stack.SockClose(another);
   });
   other.join();
-  EXPECT_EQ(stack.lastSocketError(), WSAEADDRINUSE);
-  EXPECT_EQ(stack.SockLastError(), WSAEADDRINUSE);
+  EXPECT_EQ(stack.lastSocketError(), Id_WSAEADDRINUSE);
+  EXPECT_EQ(stack.SockLastError(), Id_WSAEADDRINUSE);
 }
 
 TEST_F(StackTest, SendToAResetPeerFailsWithoutSignal) {
@@ -109,14 +110,15 @@ TEST_F(StackTest, SendToAResetPeerFailsWithoutSignal) {
     linger hard{1, 0};  // close with a reset
     ::setsockopt(peer.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
   }
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  TIdSocketList resetArrived{socket};  // a reset makes the socket readable
+  ASSERT_EQ(stack.SockWait(&resetArrived, nullptr, 5000, nullptr), 1);
   const std::string data(1024, 'x');
   int result = 0;
   for (int i = 0; i < 10 && result != Id_SOCKET_ERROR; ++i) {
     result = stack.SockSend(socket, data.data(), static_cast<int>(data.size()), 0);
   }
   ASSERT_EQ(result, Id_SOCKET_ERROR);  // and the process is still here: no SIGPIPE
-  EXPECT_TRUE(stack.SockLastError() == WSAECONNRESET || stack.SockLastError() == WSAESHUTDOWN)
+  EXPECT_TRUE(stack.SockLastError() == Id_WSAECONNRESET || stack.SockLastError() == Id_WSAESHUTDOWN)
       << stack.SockLastError();
 }
 
@@ -167,19 +169,23 @@ TEST_F(StackTest, ClosingASocketWakesAnAcceptOnAnotherThread) {
   ASSERT_EQ(stack.SockBind(listening, Id_AF_INET, 0, "127.0.0.1"), 0);
   ASSERT_EQ(stack.SockListen(listening, 5), 0);
   std::atomic<int> code{0};
+  std::atomic<int> acceptorId{0};
   std::thread acceptor([&] {
+    acceptorId = testing::SystemThreadId();
     std::string address;
     int port = 0;
     if (stack.SockAccept(listening, address, port) == Id_INVALID_SOCKET) {
       code = stack.SockLastError();
     }
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const bool waiting = testing::Eventually(
+      [&] { return acceptorId != 0 && testing::BlockedInAccept(acceptorId); }, 10000);
   stack.SockShutdown(listening, Id_SD_SEND);
   stack.SockClose(listening);
   sockets.clear();
   acceptor.join();
-  EXPECT_EQ(code.load(), WSAENOTSOCK);
+  EXPECT_TRUE(waiting) << "the other thread never waited in accept()";
+  EXPECT_EQ(code.load(), Id_WSAENOTSOCK);
 }
 
 TEST_F(StackTest, AClosedHandleNeverReachesADescriptorAgain) {
@@ -190,7 +196,7 @@ TEST_F(StackTest, AClosedHandleNeverReachesADescriptorAgain) {
   ASSERT_EQ(stack.SockBind(second, Id_AF_INET, 0, "127.0.0.1"), 0);
   EXPECT_NE(first, second);
   EXPECT_EQ(stack.SockListen(first, 1), Id_SOCKET_ERROR);
-  EXPECT_EQ(stack.SockLastError(), WSAENOTSOCK);
+  EXPECT_EQ(stack.SockLastError(), Id_WSAENOTSOCK);
   EXPECT_EQ(stack.SockClose(first), Id_SOCKET_ERROR);
   int family = 0, port = 0;
   std::string address;

@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/date_time.h"
 #include "net/tcp_client.h"
-#include "timeproto/date_time.h"
 #include "timeproto/tick_count.h"
+#include "timeproto/time_value.h"
 
 namespace horalux {
 

@@ -9,8 +9,9 @@
 
 #include <functional>
 
+#include "base/date_time.h"
 #include "server/tcp_server.h"
-#include "timeproto/date_time.h"
+#include "timeproto/time_value.h"
 
 namespace horalux {
 

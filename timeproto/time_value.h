@@ -4,10 +4,9 @@
 
 #include <cstdint>
 
-namespace horalux {
+#include "base/date_time.h"
 
-// A point in time: whole days since 1899-12-30 plus the time of day as a fraction.
-using TDateTime = double;
+namespace horalux {
 
 // 1900-01-01 00:00, the epoch of RFC 868.
 inline constexpr TDateTime kRfc868BaseDate = 2.0;

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
+#include "base/date_time.h"
 #include "tests/support/scoped_env.h"
-#include "timeproto/date_time.h"
 
 namespace horalux {
 namespace {

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <thread>
 
+#include "tests/support/thread_state.h"
+
 namespace horalux::testing {
 namespace {
 
@@ -21,10 +23,12 @@ int OpenDescriptorCount() { return EntriesIn("/proc/self/fd"); }
 
 int ThreadCount() {
   // ThreadSanitizer starts a thread of its own when the process makes its first thread;
-  // make that happen before anything is counted.
+  // make that happen before anything is counted. The joined thread may stay listed for a
+  // moment, which would make the first count one too high: wait until it has gone.
   static const bool warmedUp = [] {
-    std::thread([] {}).join();
-    return true;
+    int warmUpThread = 0;
+    std::thread([&warmUpThread] { warmUpThread = SystemThreadId(); }).join();
+    return Eventually([warmUpThread] { return !ThreadListed(warmUpThread); }, 10000);
   }();
   (void)warmedUp;
   return EntriesIn("/proc/self/task");

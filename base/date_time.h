@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-#include "timeproto/time_value.h"
-
 namespace horalux {
+
+// A point in time: whole days since 1899-12-30 plus the time of day as a fraction.
+using TDateTime = double;
 
 struct TSystemTime {
   std::uint16_t year = 0;

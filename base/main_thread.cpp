@@ -1,4 +1,4 @@
-#include "net/main_thread.h"
+#include "base/main_thread.h"
 
 #include <atomic>
 

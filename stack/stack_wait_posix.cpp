@@ -57,7 +57,7 @@ int TIdStackPosix::SockWait(TIdSocketList* readList, TIdSocketList* writeList, i
     }
   }
   if (timeout < 0 && timeout != WaitForever) {
-    posix::SetLastError(WSAEINVAL);
+    posix::SetLastError(Id_WSAEINVAL);
     return Id_SOCKET_ERROR;
   }
 
@@ -70,7 +70,7 @@ int TIdStackPosix::SockWait(TIdSocketList* readList, TIdSocketList* writeList, i
     for (TIdStackSocketHandle socket : *set.list) {
       auto use = posix::Sockets().Enter(socket);
       if (!use) {
-        posix::SetLastError(WSAENOTSOCK);
+        posix::SetLastError(Id_WSAENOTSOCK);
         return Id_SOCKET_ERROR;
       }
       entries[count] = pollfd{use.fd(), set.events, 0};

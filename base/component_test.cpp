@@ -1,4 +1,4 @@
-#include "net/component.h"
+#include "base/component.h"
 
 #include <gtest/gtest.h>
 

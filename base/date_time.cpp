@@ -1,8 +1,9 @@
-#include "timeproto/date_time.h"
+#include "base/date_time.h"
 
 #include <chrono>
 #include <cmath>
-#include <ctime>
+
+#include "base/local_offset.h"
 
 namespace horalux {
 namespace {
@@ -38,10 +39,8 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
 TDateTime Now() {
   using namespace std::chrono;
   const auto sinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-  const std::time_t seconds = static_cast<std::time_t>(sinceEpoch.count() / 1000);
-  std::tm local{};
-  ::localtime_r(&seconds, &local);
-  const std::int64_t localMs = sinceEpoch.count() + std::int64_t{local.tm_gmtoff} * 1000;
+  const std::int64_t localMs =
+      sinceEpoch.count() + LocalOffsetSeconds(sinceEpoch.count() / 1000) * 1000;
   return static_cast<double>(localMs) / kMsPerDay + kUnixEpochDays;
 }
 
