@@ -1,6 +1,8 @@
 // Date and time texts in the user's locale, read once at start: the short date format
-// and the long time format without the time-zone name.
-// Not thread-safe (QLocale copies are, but the window uses one object on its thread).
+// and the long time format without the time-zone name. The time text of the last second
+// asked for is kept: many lines of one second cost one formatting.
+// Not thread-safe: one object per thread. A copy may be handed to another thread (the
+// locale and the formats are shared data that Qt copies safely).
 #pragma once
 
 #include <QLocale>
@@ -27,6 +29,8 @@ class DateTimeFormats {
   QLocale locale_;
   QString shortDate_;
   QString longTime_;
+  mutable int cachedSecond_ = -1;  // of the day: the time text depends on nothing else
+  mutable std::string cachedTime_;
 };
 
 }  // namespace horalux

@@ -18,6 +18,7 @@
 #include "app/date_time_text.h"
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
+#include "app/log_mirror.h"
 #include "net/component.h"
 
 class QCheckBox;
@@ -66,8 +67,9 @@ class TForm1 final : public QDialog {
   bool SyncInProgress() const noexcept { return syncInProgress_; }
   int MinutesElapsed() const noexcept { return minutesElapsed_; }
   const ActivityLog& LogLines() const noexcept { return log_; }
-  // Incoming lines never handed to the log because newer ones replaced them.
-  std::uint64_t IncomingLinesDropped() const { return incoming_.Dropped(); }
+  // Lines never shown in the view because newer ones pushed them out at once.
+  std::uint64_t LinesSkippedByView() const { return incoming_.SkippedByView(); }
+  const LogMirror& Mirror() const noexcept { return mirror_; }
   TIdTime& IdTime() const noexcept { return *idTime_; }
   TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
   TIdAntiFreeze& IdAntiFreeze() const noexcept { return *idAntiFreeze_; }
@@ -125,14 +127,19 @@ class TForm1 final : public QDialog {
   void RunSync();
   void QueryAndSetClock();
   void ConnectLogView();
-  void AppendLogLine(const std::string& line, bool incoming);
+  void AppendLogLine(const std::string& line);
   void DrainIncomingLines();
+  void ShowPendingLines();
   std::string TimeTextNow() const;
 
   Form1Environment env_;
   DateTimeFormats formats_;
   ActivityLog log_;
   IncomingLines incoming_;
+  // On standard error. After the lines it reads and the formats it copies: the copy is
+  // the writer thread's own.
+  LogMirror mirror_{incoming_,
+                    [formats = formats_](TDateTime when) { return formats.TimeText(when); }};
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
   bool shownBefore_ = false;

@@ -31,8 +31,17 @@ std::string FailureLine(const std::string& time, const std::string& host) {
   return "-> " + time + "  " + host + " *** Connect Error ***";
 }
 
-std::string IncomingLine(const std::string& time, const std::string& peerAddress) {
-  return "<- " + time + "  Connection from " + peerAddress;
+std::string IncomingLine(std::string_view time, std::string_view peerAddress) {
+  std::string line;
+  AppendIncomingLine(line, time, peerAddress);
+  return line;
+}
+
+void AppendIncomingLine(std::string& out, std::string_view time, std::string_view peerAddress) {
+  out += "<- ";
+  out += time;
+  out += "  Connection from ";
+  out += peerAddress;
 }
 
 }  // namespace horalux
