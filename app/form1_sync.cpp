@@ -5,7 +5,9 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <chrono>
 
@@ -43,31 +45,33 @@ class RunMarker {
   QLabel& status_;
 };
 
-// One edit: the first `removed` lines go, the new ones come at the end.
+// One edit: the first `removed` lines go, the new ones come at the end. The cursor is
+// placed by position only: a cursor that moves by blocks lays out every block it passes.
 void ChangeLines(QPlainTextEdit& edit, std::size_t removed,
                  const std::vector<std::string>& appended) {
-  QTextCursor cursor(edit.document());
+  QTextDocument& document = *edit.document();
+  QTextCursor cursor(&document);
   cursor.beginEditBlock();
-  if (removed > 0 && !cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor,
-                                          static_cast<int>(removed))) {
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);  // every line goes
+  if (removed > 0) {
+    const QTextBlock kept = document.findBlockByNumber(static_cast<int>(removed));
+    cursor.setPosition(kept.isValid() ? kept.position() : document.characterCount() - 1,
+                       QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
   }
-  cursor.removeSelectedText();
   QString text;
   for (const std::string& line : appended) {
-    if (!text.isEmpty() || !edit.document()->isEmpty()) text += QLatin1Char('\n');
+    if (!text.isEmpty() || !document.isEmpty()) text += QLatin1Char('\n');
     text += QString::fromStdString(line);
   }
-  cursor.movePosition(QTextCursor::End);
+  cursor.setPosition(document.characterCount() - 1);
   cursor.insertText(text);
   cursor.endEditBlock();
 }
 
 // The newest line from its start: a long line must not leave the view scrolled sideways.
 void ShowStartOfLastLine(QPlainTextEdit& edit) {
-  QTextCursor cursor = edit.textCursor();
-  cursor.movePosition(QTextCursor::End);
-  cursor.movePosition(QTextCursor::StartOfBlock);
+  QTextCursor cursor(edit.document());
+  cursor.setPosition(edit.document()->lastBlock().position());
   edit.setTextCursor(cursor);
   edit.ensureCursorVisible();
   edit.horizontalScrollBar()->setValue(0);

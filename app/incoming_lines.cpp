@@ -45,7 +45,8 @@ PendingLine& IncomingLines::Place(std::unique_lock<std::mutex>& lock) {
 
 bool IncomingLines::Placed(std::unique_lock<std::mutex>& lock) {
   ++head_;
-  const bool wakeMirror = std::exchange(mirrorWaiting_, false);
+  const bool wakeMirror = mirrorWakeAt_ > 0 && Waiting() >= mirrorWakeAt_;
+  if (wakeMirror) mirrorWakeAt_ = 0;
   const bool tellView = std::exchange(viewWaiting_, false);
   lock.unlock();
   if (wakeMirror) mirrorCanTake_.notify_one();
@@ -84,11 +85,15 @@ void IncomingLines::AttachMirror() {
   mirrorStalled_ = false;
 }
 
-std::vector<PendingLine> IncomingLines::TakeForMirror(std::size_t most) {
+std::vector<PendingLine> IncomingLines::TakeForMirror(std::size_t most,
+                                                      std::chrono::milliseconds gather) {
   std::unique_lock lock(mutex_);
-  mirrorWaiting_ = true;
+  mirrorWakeAt_ = 1;
   mirrorCanTake_.wait(lock, [this] { return Waiting() > 0 || mirrorDetaching_; });
-  mirrorWaiting_ = false;
+  mirrorWakeAt_ = std::min(most, ring_.size());
+  mirrorCanTake_.wait_for(lock, gather,
+                          [&] { return Waiting() >= mirrorWakeAt_ || mirrorDetaching_; });
+  mirrorWakeAt_ = 0;
   const std::size_t count = std::min(most, Waiting());
   std::vector<PendingLine> taken;
   taken.reserve(count);

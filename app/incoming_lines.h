@@ -16,6 +16,7 @@
 // Thread-safe.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -61,9 +62,10 @@ class IncomingLines {
 
   // The mirror's reader: from now on lines wait for it. Requires: one reader at a time.
   void AttachMirror();
-  // The mirror's reader: waits until lines wait for it, then takes up to `most` of them,
-  // oldest first. Empty only after DetachMirror, once none waits.
-  std::vector<PendingLine> TakeForMirror(std::size_t most);
+  // The mirror's reader: waits until lines wait for it, then, for at most `gather`, until
+  // `most` wait; takes up to `most` of them, oldest first. Empty only after DetachMirror,
+  // once none waits. Gathering spares the writer a wake-up and a write for every line.
+  std::vector<PendingLine> TakeForMirror(std::size_t most, std::chrono::milliseconds gather = {});
   // Standard error took nothing for a while (true) or took lines again (false).
   void SetMirrorStalled(bool stalled);
   // Any thread: the reader ends once it has taken what waits; lines no longer wait for it.
@@ -92,8 +94,8 @@ class IncomingLines {
   bool mirrorAttached_ = false;
   bool mirrorDetaching_ = false;
   bool mirrorStalled_ = false;
-  bool mirrorWaiting_ = false;  // the reader waits for a line
-  bool viewWaiting_ = true;     // the view waits to be told of the next line
+  std::size_t mirrorWakeAt_ = 0;  // the reader waits until this many wait (0: it does not)
+  bool viewWaiting_ = true;       // the view waits to be told of the next line
 };
 
 }  // namespace horalux

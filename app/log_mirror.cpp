@@ -11,6 +11,8 @@ namespace {
 
 constexpr std::string_view kPrefix = "horalux.log: ";
 constexpr std::size_t kLinesAtOnce = 512;
+// Lines wait at most this long for more to go with them in one write.
+constexpr std::chrono::milliseconds kGather{10};
 constexpr std::chrono::milliseconds kPollSlice{100};
 
 // The longest piece of `data` of at most `most` bytes that ends at a line end; a single
@@ -42,7 +44,7 @@ void LogMirror::Run() {
   std::string buffer;
   std::vector<std::size_t> ends;  // where each line of the buffer ends
   for (;;) {
-    const std::vector<PendingLine> batch = lines_.TakeForMirror(kLinesAtOnce);
+    const std::vector<PendingLine> batch = lines_.TakeForMirror(kLinesAtOnce, kGather);
     if (batch.empty()) return;
     buffer.clear();
     ends.clear();
