@@ -5,8 +5,8 @@
 // their settings, references between them, after-loading steps, then FormCreate.
 //
 // Thread-safety: main thread only, except IdTimeServerConnect, which the time server
-// calls on a connection's thread and which hands its line to the main thread without
-// waiting.
+// calls on a connection's thread and which hands its line over without waiting for the
+// main thread (see incoming_lines.h).
 #pragma once
 
 #include <QDialog>
