@@ -1,37 +1,28 @@
-// TForm1: the program's one window and its controller. It owns the controls (see
-// form1_layout.cpp), the components (time client and server, idle processing, timers,
-// tray icon, popup menu, single-instance guard), the activity log and the handlers
-// behind them. Its constructor runs the four phases of window creation: components with
-// their settings, references between them, after-loading steps, then FormCreate.
+// TForm1: the program's one window as its controller sees it. It owns the network
+// components (time client, time server, idle processing), the activity log with its
+// mirror, the settings and the handlers, and decides everything the window shows through
+// a view (form1_view.h) that a toolkit implements. Its constructor runs window creation:
+// the components with their settings, the view's bindings, the after-loading steps, then
+// FormCreate.
 //
 // Thread-safety: main thread only, except IdTimeServerConnect, which the time server
 // calls on a connection's thread and which hands its line over without waiting for the
 // main thread (see incoming_lines.h).
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
+#include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/activity_log.h"
-#include "app/date_time_text.h"
+#include "app/date_time_formats.h"
 #include "app/form1_environment.h"
+#include "app/form1_view.h"
 #include "app/incoming_lines.h"
-#include "app/locale_text.h"
 #include "app/log_mirror.h"
 #include "base/component.h"
-
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QMenu;
-class QAction;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
-class QTimer;
 
 namespace horalux {
 
@@ -39,18 +30,22 @@ class TIdAntiFreeze;
 class TIdPeerThread;
 class TIdTime;
 class TIdTimeServer;
-class TImageList;
-class TabfOneInstance;
-class TabfTrayIcon;
-class TUrlLabel;
 
-class TForm1 final : public QDialog {
+class TForm1 {
  public:
-  // Builds the window and runs its start-up (FormCreate).
-  explicit TForm1(Form1Environment environment);
-  ~TForm1() override;
+  static constexpr const char* kWebAddress = "https://horalux.example/";
+  static constexpr const char* kWebAddressShown = "horalux.example";
 
-  // Handlers, as the window's controls and components call them.
+  // Creates the window's components and runs its start-up (FormCreate). `view` outlives
+  // this object. Throws what creating the network components throws.
+  TForm1(TForm1View& view, Form1Environment environment);
+  // Stops the time server, then writes what the log's mirror still holds.
+  ~TForm1();
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Handlers, as the view calls them for its controls, timers and components. Through
+  // Guard, except where the view's toolkit has its own way to show a failure.
   void FormCreate();
   void btSyncClick();
   void btSaveClick();
@@ -64,7 +59,16 @@ class TForm1 final : public QDialog {
   void Timer2Timer();
   void lblURLClick();
 
-  // What the tests and the status display look at.
+  // The application was asked to quit (Exit, the close box, a termination signal, the
+  // single-instance guard): a run that waits on the network ends at once, and no run
+  // starts any more. The view calls it for every quit request, also its own.
+  void QuitRequested();
+
+  // Runs a handler; a failure it does not catch goes to the application's error box
+  // (caption: the title; text: ErrorBoxText). Returns whether the handler ended normally.
+  bool Guard(const std::function<void()>& handler);
+
+  // What the tests look at.
   bool SyncInProgress() const noexcept { return syncInProgress_; }
   int MinutesElapsed() const noexcept { return minutesElapsed_; }
   const ActivityLog& LogLines() const noexcept { return log_; }
@@ -74,93 +78,41 @@ class TForm1 final : public QDialog {
   TIdTime& IdTime() const noexcept { return *idTime_; }
   TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
   TIdAntiFreeze& IdAntiFreeze() const noexcept { return *idAntiFreeze_; }
-  TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
-  TabfOneInstance& abfOneInstance1() const noexcept { return *abfOneInstance1_; }
-  QMenu& PopupMenu() const noexcept { return *popupMenu_; }
-
-  // The controls, named as the window description names them.
-  QGroupBox* GroupBox2 = nullptr;
-  QLabel* Label1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QSpinBox* edInterval = nullptr;  // the edit and its up-down control in one
-  QCheckBox* ckStartup = nullptr;
-  QComboBox* cbTimeHost = nullptr;
-  QPushButton* btSync = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  QCheckBox* ckServer = nullptr;
-  QPlainTextEdit* Log = nullptr;
-  QLabel* Label7 = nullptr;
-  TUrlLabel* lblURL = nullptr;
-  QPushButton* btSave = nullptr;
-  QPushButton* btHide = nullptr;
-  QWidget* StatusBar = nullptr;
-  QLabel* StatusPanel0 = nullptr;  // run or server status
-  QLabel* StatusPanel1 = nullptr;  // date and time
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
-  QAction* mnOptions = nullptr;
-  QAction* N1 = nullptr;
-  QAction* mnExit = nullptr;
-
-  static constexpr const char* kWebAddress = "https://horalux.example/";
-  static constexpr const char* kWebAddressShown = "horalux.example";
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
-  void reject() override;  // Escape does nothing
 
  private:
-  // Window creation, in its four phases.
-  void CreateControls();
   void CreateComponents();
-  void ResolveReferences();
-  void RunAfterLoadingSteps();
-  void ConnectHandlers();
-
-  void ShowMainWindow();
-  void ShowStartupWarning();
   void ReadSettings();
-  void SetChecked(QCheckBox& box, bool checked);
+  void SetChecked(TCheckBox box, bool checked);
+  void ShowStartupWarning();
 
   // One run, and the steps inside its protected block.
   void RunSync();
-  void AbortRun();
-  void NotifyClockNotSet(const std::string& refusal);
   void QueryAndSetClock();
-  void ConnectLogView();
+  void NotifyClockNotSet(const std::string& refusal);
+  void SetTrayImage(int index);
+
+  // The log: lines reach the view in batches, and every line its mirror.
   void AppendLogLine(const std::string& line);
   void DrainIncomingLines();
   void ShowPendingLines();
-  std::string TimeTextNow() const;
+  std::string TimeTextNow();
 
-  // The host box's text as program text (bytes in the locale's code set).
-  std::string HostText() const;
-
+  TForm1View& view_;
   Form1Environment env_;
-  LocaleText text_;  // program text to and from what the window shows
-  DateTimeFormats formats_;
+  TTimeTexts timeTexts_;  // the main thread's
   ActivityLog log_;
   IncomingLines incoming_;
-  // On standard error. After the lines it reads and the formats it copies: the copy is
-  // the writer thread's own.
-  LogMirror mirror_{incoming_,
-                    [formats = formats_](TDateTime when) { return formats.TimeText(when); }};
+  LogMirror mirror_;  // after what it reads; ends after the server below
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
-  bool shownBefore_ = false;
+  bool quitRequested_ = false;
   std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
   int minutesElapsed_ = 0;
 
   TComponent components_;  // owns the components below, freed newest first
-  TImageList* ImageList1_ = nullptr;
   TIdTime* idTime_ = nullptr;
   TIdTimeServer* idTimeServer_ = nullptr;
   TIdAntiFreeze* idAntiFreeze_ = nullptr;
-  TabfTrayIcon* abfTrayIcon_ = nullptr;
-  std::unique_ptr<QMenu> popupMenu_;
-  TabfOneInstance* abfOneInstance1_ = nullptr;
 };
 
 }  // namespace horalux

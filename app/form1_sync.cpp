@@ -1,21 +1,9 @@
 // The synchronisation run, the minute counter and the activity log of TForm1.
-#include <QApplication>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QLabel>
-#include <QPlainTextEdit>
-#include <QScrollBar>
-#include <QSpinBox>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTimer>
 #include <chrono>
 
 #include "app/form1.h"
 #include "app/log_lines.h"
-#include "desktop/tray_icon.h"
-#include "desktop/tray_images.h"
+#include "app/tray_image.h"
 #include "server/peer_thread.h"
 #include "timeproto/time_client.h"
 
@@ -29,54 +17,22 @@ constexpr std::chrono::milliseconds kViewPause{50};
 // Ends a run on every path: flag, status text and cursor back as they were.
 class RunMarker {
  public:
-  RunMarker(bool& flag, QLabel& status) : flag_(flag), status_(status) {
+  RunMarker(bool& flag, TForm1View& view) : flag_(flag), view_(view) {
     flag_ = true;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    view_.SetWaitCursor(true);
   }
   ~RunMarker() {
     flag_ = false;
-    status_.clear();
-    QApplication::restoreOverrideCursor();
+    view_.SetStatusText(TStatusPanel::Run, "");
+    view_.SetWaitCursor(false);
   }
   RunMarker(const RunMarker&) = delete;
   RunMarker& operator=(const RunMarker&) = delete;
 
  private:
   bool& flag_;
-  QLabel& status_;
+  TForm1View& view_;
 };
-
-// One edit: the first `removed` lines go, the new ones come at the end. The cursor is
-// placed by position only: a cursor that moves by blocks lays out every block it passes.
-void ChangeLines(QPlainTextEdit& edit, const LocaleText& programText, std::size_t removed,
-                 const std::vector<std::string>& appended) {
-  QTextDocument& document = *edit.document();
-  QTextCursor cursor(&document);
-  cursor.beginEditBlock();
-  if (removed > 0) {
-    const QTextBlock kept = document.findBlockByNumber(static_cast<int>(removed));
-    cursor.setPosition(kept.isValid() ? kept.position() : document.characterCount() - 1,
-                       QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-  }
-  QString text;
-  for (const std::string& line : appended) {
-    if (!text.isEmpty() || !document.isEmpty()) text += QLatin1Char('\n');
-    text += programText.ToQString(line);
-  }
-  cursor.setPosition(document.characterCount() - 1);
-  cursor.insertText(text);
-  cursor.endEditBlock();
-}
-
-// The newest line from its start: a long line must not leave the view scrolled sideways.
-void ShowStartOfLastLine(QPlainTextEdit& edit) {
-  QTextCursor cursor(edit.document());
-  cursor.setPosition(edit.document()->lastBlock().position());
-  edit.setTextCursor(cursor);
-  edit.ensureCursorVisible();
-  edit.horizontalScrollBar()->setValue(0);
-}
 
 }  // namespace
 
@@ -85,7 +41,7 @@ void ShowStartOfLastLine(QPlainTextEdit& edit) {
 // Once the program was asked to quit, no run starts: it would hold the quit until its
 // limits (also the start-up run of a second instance, which only passes on its request).
 void TForm1::btSyncClick() {
-  if (env_.application->Terminated()) return;
+  if (quitRequested_) return;
   if (syncInProgress_) {
     syncRequestedMeanwhile_ = true;
     return;
@@ -97,31 +53,33 @@ void TForm1::btSyncClick() {
 }
 
 void TForm1::RunSync() {
-  const RunMarker marker(syncInProgress_, *StatusPanel0);
-  StatusPanel0->setText(QStringLiteral("Connecting to ") + cbTimeHost->currentText() +
-                        QStringLiteral(" ..."));
+  const RunMarker marker(syncInProgress_, view_);
+  const std::string host = view_.HostText();
+  view_.SetStatusText(TStatusPanel::Run, "Connecting to " + host + " ...");
   log_.TrimForRun();
-  idTime_->Host = HostText();
+  idTime_->Host = host;
   try {
     QueryAndSetClock();
   } catch (const std::exception&) {
-    if (env_.application->Terminated()) return;  // ended by AbortRun
+    if (quitRequested_) return;  // ended by QuitRequested
     AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host));
-    abfTrayIcon_->SetImageIndex(tiFailed);
+    SetTrayImage(tiFailed);
   }
 }
 
 void TForm1::QueryAndSetClock() {
   const TDateTime serverTime = idTime_->QueryDateTime();
   const TDateTime localNow = env_.localClock();
-  if (serverTime == 0) return;                 // no value came: nothing to set, nothing to say
-  if (env_.application->Terminated()) return;  // ended by AbortRun
+  if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
+  if (quitRequested_) return;   // ended by QuitRequested
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal));
-  abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
+  SetTrayImage(refusal.empty() ? tiNormal : tiFailed);
   NotifyClockNotSet(refusal);
 }
+
+void TForm1::SetTrayImage(int index) { view_.SetTrayImage(index); }
 
 // The log says "difference -41 sec" whether or not the clock was set, and the reason that
 // follows is cut at the window's edge: a user reads the line and believes the clock is
@@ -131,12 +89,9 @@ void TForm1::NotifyClockNotSet(const std::string& refusal) {
   if (refusal == notifiedRefusal_) return;
   notifiedRefusal_ = refusal;
   if (refusal.empty()) return;
-  abfTrayIcon_->ShowNotification(
-      QStringLiteral("Clock not set"),
-      QStringLiteral("The time host answered, but this computer's clock was left as it was: %1\n"
-                     "Horalux needs the right to set the clock. See \"Rights\" in its README, "
-                     "or run: sudo setcap cap_sys_time,cap_net_bind_service+ep %2")
-          .arg(text_.ToQString(refusal), QCoreApplication::applicationFilePath()));
+  view_.ShowTrayNotification(
+      "Clock not set", "The time host answered, but this computer's clock was left as it was: " +
+                           refusal + "\n" + env_.clockRightsAdvice);
 }
 
 // A quit request ends a run that waits on the network at once. It arrives in an idle step
@@ -145,14 +100,15 @@ void TForm1::NotifyClockNotSet(const std::string& refusal) {
 // ended run sets no clock, logs no line and leaves the image: it has no outcome to tell,
 // and a "Connect Error" would blame a host that was never given its time. The start kept
 // for after it is dropped.
-void TForm1::AbortRun() {
+void TForm1::QuitRequested() {
+  quitRequested_ = true;
   syncRequestedMeanwhile_ = false;
   if (syncInProgress_) idTime_->CloseSocketOnly();
 }
 
 void TForm1::Timer2Timer() {
   ++minutesElapsed_;
-  const int interval = edInterval->value();
+  const int interval = view_.IntervalPosition();
   if (minutesElapsed_ >= interval && interval > 0) {
     btSyncClick();
     minutesElapsed_ = 0;
@@ -163,15 +119,14 @@ void TForm1::Timer2Timer() {
 // and once for a whole batch of lines. It is formatted where it is read.
 void TForm1::IdTimeServerConnect(TIdPeerThread& AThread) {
   if (incoming_.PushIncoming(env_.localClock, AThread.Connection().Binding()->PeerAddress())) {
-    QMetaObject::invokeMethod(
-        this, [this] { DrainIncomingLines(); }, Qt::QueuedConnection);
+    view_.Post([this] { DrainIncomingLines(); });
   }
 }
 
 // Shows what came, then pauses: what comes meanwhile is shown in one go after the pause.
 void TForm1::DrainIncomingLines() {
   ShowPendingLines();
-  QTimer::singleShot(kViewPause, this, [this] {
+  view_.After(kViewPause, [this] {
     if (!incoming_.ArmView()) DrainIncomingLines();
   });
 }
@@ -179,8 +134,7 @@ void TForm1::DrainIncomingLines() {
 void TForm1::ShowPendingLines() {
   std::vector<std::string> lines;
   for (const PendingLine& line : incoming_.TakeForView()) {
-    lines.push_back(line.incoming ? IncomingLine(formats_.TimeText(line.when), line.text)
-                                  : line.text);
+    lines.push_back(line.incoming ? IncomingLine(timeTexts_(line.when), line.text) : line.text);
   }
   log_.Append(lines);
 }
@@ -195,13 +149,6 @@ void TForm1::AppendLogLine(const std::string& line) {
   }
 }
 
-void TForm1::ConnectLogView() {
-  log_.SetListener([this](std::size_t removed, const std::vector<std::string>& appended) {
-    ChangeLines(*Log, text_, removed, appended);
-    ShowStartOfLastLine(*Log);
-  });
-}
-
-std::string TForm1::TimeTextNow() const { return formats_.TimeText(env_.localClock()); }
+std::string TForm1::TimeTextNow() { return timeTexts_(env_.localClock()); }
 
 }  // namespace horalux

@@ -1,23 +1,34 @@
 #include "app/form1_test_support.h"
 
-#include <QPlainTextEdit>
-#include <QUrl>
+#include <cstdio>
 
-#include "app/event_loop_hooks.h"
-#include "platform/registry_store.h"
+#include "base/main_thread.h"
+#include "net/anti_freeze.h"
 #include "platform/store_file_system.h"
 
 namespace horalux::testing {
 
+std::string FixedDateTimeFormats::DateText(const TSystemTime& time) const {
+  char text[32];
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", time.year, time.month, time.day);
+  return text;
+}
+
+std::string FixedDateTimeFormats::TimeText(const TSystemTime& time) const {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02u:%02u:%02u", time.hour, time.minute, time.second);
+  return text;
+}
+
 FormTest::FormTest() {
-  InstallEventLoopHooks();
-  application.SetTitle(QStringLiteral("Horalux"));
-  RecordMessageBoxes(application, boxes);
+  SetMainThread();
+  TIdAntiFreeze::InstallPendingWork(
+      {[this] { view.ProcessEvents(); }, [this] { view.ProcessEvents(); }});
 }
 
 FormTest::~FormTest() {
   form.reset();
-  RemoveEventLoopHooks();
+  TIdAntiFreeze::InstallPendingWork({});
 }
 
 void FormTest::WriteStore(const std::string& valueLines) {
@@ -31,23 +42,21 @@ void FormTest::WriteHostList(const std::string& content) {
   WriteFileText(folder.File("server.lst"), content);
 }
 
-TForm1& FormTest::Start() {
+TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) {
   Form1Environment environment;
-  environment.application = &application;
-  environment.store =
-      std::make_unique<RegistryStore>(folder.File("Horalux.reg"), NewDefaultStoreFileSystem());
+  environment.store = store ? std::move(store)
+                            : std::make_unique<RegistryStore>(folder.File("Horalux.reg"),
+                                                              NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);
   clock = setter.get();
   environment.clockSetter = std::move(setter);
+  environment.formats = std::make_unique<FixedDateTimeFormats>();
+  environment.clockRightsAdvice = "See \"Rights\".";
   environment.timeClientPort = clientPort;
   environment.timeServerPort = serverPort;
   environment.localClock = localClock;
-  environment.textCodeset = textCodeset;
-  environment.openUrl = [this](const QUrl& url) {
-    openedUrls.push_back(url.toString().toStdString());
-  };
-  form = std::make_unique<TForm1>(std::move(environment));
+  form = std::make_unique<TForm1>(over != nullptr ? *over : view, std::move(environment));
   return *form;
 }
 
@@ -56,12 +65,8 @@ std::vector<std::string> FormTest::LogLines() const {
   return std::vector<std::string>(lines.begin(), lines.end());
 }
 
-std::vector<std::string> FormTest::ViewLines() const {
-  std::vector<std::string> lines;
-  const QString text = form->Log->toPlainText();
-  if (text.isEmpty()) return lines;
-  for (const QString& line : text.split(QLatin1Char('\n'))) lines.push_back(line.toStdString());
-  return lines;
+std::string FormTest::TimeTextNow() const {
+  return FixedDateTimeFormats().TimeText(DateTimeToSystemTime(localClock()));
 }
 
 }  // namespace horalux::testing

@@ -1,24 +1,48 @@
-// A window under test: temporary store, host list and runtime folder, a recording clock
-// setter, captured message boxes, fixed time zone, and peers on loopback.
+// The controller under test: a recording view, a temporary store and host list, a clock
+// setter that records, fixed date and time formats, a fixed time zone, and peers on
+// loopback. While a run waits on the network, its idle steps run the view's events, as a
+// toolkit's loop would.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
-#include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
-#include "desktop/application.h"
-#include "desktop/shown_boxes.h"
-#include "desktop/test_runtime_dir.h"
-#include "platform/clock_setter_testing.h"
+#include "app/form1_view_testing.h"
+#include "platform/clock_setter.h"
+#include "platform/registry_store.h"
 #include "platform/scoped_temp_dir.h"
 #include "tests/support/scoped_env.h"
 
 namespace horalux::testing {
+
+// "2026-12-08" and "14:03:07", the same in every locale.
+class FixedDateTimeFormats : public TDateTimeFormats {
+ public:
+  std::string DateText(const TSystemTime& time) const override;
+  std::string TimeText(const TSystemTime& time) const override;
+  std::unique_ptr<TDateTimeFormats> Clone() const override {
+    return std::make_unique<FixedDateTimeFormats>();
+  }
+};
+
+// Records what the controller asks to set, and answers with the refusal as it is then.
+class FollowingClockSetter : public ClockSetter {
+ public:
+  explicit FollowingClockSetter(const std::string& refusal) : refusal_(refusal) {}
+  std::string SetLocalTime(const TSystemTime& localTime) override {
+    requests.push_back(localTime);
+    return refusal_;
+  }
+  std::vector<TSystemTime> requests;
+
+ private:
+  const std::string& refusal_;
+};
 
 class FormTest : public ::testing::Test {
  protected:
@@ -29,39 +53,24 @@ class FormTest : public ::testing::Test {
   void WriteStore(const std::string& valueLines);
   std::string StoreText() const;
   void WriteHostList(const std::string& content);
-  // Builds the window; its start-up runs now.
-  TForm1& Start();
+  // Builds the controller over `view` (or `over`); its start-up runs now. `store` replaces
+  // the store file with its own file layer when given.
+  TForm1& Start(std::unique_ptr<RegistryStore> store = nullptr, TForm1View* over = nullptr);
+  // Ends the controller, and with it its server and mirror.
+  void Stop() { form.reset(); }
 
-  // The log's lines, and the lines its view shows (which must be the same).
   std::vector<std::string> LogLines() const;
-  std::vector<std::string> ViewLines() const;
+  // The time text of the local clock now, as the log writes it.
+  std::string TimeTextNow() const;
 
   ScopedTimeZone zone{"UTC"};
-  ScopedRuntimeDir runtime;
   ScopedTempDir folder;
-  TApplication application;
-  std::vector<ShownBox> boxes;
-  // Records what the window asks to set, and answers with clockRefusal as it is then.
-  class FollowingClockSetter : public ClockSetter {
-   public:
-    explicit FollowingClockSetter(const std::string& refusal) : refusal_(refusal) {}
-    std::string SetLocalTime(const TSystemTime& localTime) override {
-      requests.push_back(localTime);
-      return refusal_;
-    }
-    std::vector<TSystemTime> requests;
-
-   private:
-    const std::string& refusal_;
-  };
-
-  std::string clockRefusal;  // what the fake clock setter answers
+  RecordingForm1View view;
+  std::string clockRefusal;  // what the clock setter answers
   FollowingClockSetter* clock = nullptr;
   int clientPort = 37;
   int serverPort = 0;
   std::function<TDateTime()> localClock = &Now;
-  std::vector<std::string> openedUrls;
-  std::string textCodeset = "UTF-8";
   std::unique_ptr<TForm1> form;
 };
 

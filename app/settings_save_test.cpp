@@ -2,14 +2,8 @@
 // values all old or all new. The kill is made in the store's file layer.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPushButton>
-#include <QSpinBox>
-
 #include "app/form1_test_support.h"
 #include "platform/failing_file_system.h"
-#include "platform/registry_store.h"
 
 namespace horalux::testing {
 namespace {
@@ -22,20 +16,7 @@ const std::string kNewValues =
     "\"Host\"=\"new.example\"\n\"Interval\"=dword:0000002d\n"
     "\"Sync on Startup\"=dword:00000000\n\"Start Server\"=dword:00000000\n";
 
-class SaveAsAWholeTest : public FormTest {
- protected:
-  // The window over the store file with a file layer that dies as `fileSystem` says.
-  void StartOver(std::unique_ptr<FailingFileSystem> fileSystem) {
-    form.reset();
-    Form1Environment environment;
-    environment.application = &application;
-    environment.store =
-        std::make_unique<RegistryStore>(folder.File("Horalux.reg"), std::move(fileSystem));
-    environment.hostListPath = folder.File("server.lst");
-    environment.clockSetter = std::make_unique<RecordingClockSetter>();
-    form = std::make_unique<TForm1>(std::move(environment));
-  }
-};
+using SaveAsAWholeTest = FormTest;
 
 TEST_F(SaveAsAWholeTest, AKillAtAnyPointLeavesAllFourOldOrAllFourNew) {
   WriteHostList("");
@@ -43,11 +24,12 @@ TEST_F(SaveAsAWholeTest, AKillAtAnyPointLeavesAllFourOldOrAllFourNew) {
     WriteStore(kOldValues);
     auto fileSystem = std::make_unique<FailingFileSystem>();
     fileSystem->FailAt(FailingFileSystem::Step::Rename, FailingFileSystem::Mode::Crash, occurrence);
-    StartOver(std::move(fileSystem));
-    form->cbTimeHost->setEditText(QStringLiteral("new.example"));
-    form->edInterval->setValue(45);
-    form->ckStartup->setChecked(false);
-    form->btSave->click();
+    Stop();
+    Start(std::make_unique<RegistryStore>(folder.File("Horalux.reg"), std::move(fileSystem)));
+    view.hostText = "new.example";
+    view.intervalPosition = 45;
+    view.checked[TCheckBox::ckStartup] = false;
+    form->Guard([this] { form->btSaveClick(); });
 
     const std::string text = StoreText();
     EXPECT_TRUE(text == kHeader + kOldValues || text == kHeader + kNewValues)

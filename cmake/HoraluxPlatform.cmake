@@ -9,15 +9,20 @@
 # links: the project root is on no include path, so a lower layer that includes a higher
 # one does not build.
 
+# The front end is chosen here too: the window and the desktop components are a folder of
+# their own per toolkit, app/qt and desktop/qt (Qt 6 Widgets, Linux) or app/win32 and
+# desktop/win32 (Win32, Windows).
 if(WIN32)
   set(HORALUX_PLATFORM win32)
   set(HORALUX_OTHER_PLATFORM posix)
+  set(HORALUX_FRONT_END win32)
   # windows.h belongs in *_win32.* files only; even there it must not make min and max
   # macros, nor pull in the many headers that define more of them.
   add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 else()
   set(HORALUX_PLATFORM posix)
   set(HORALUX_OTHER_PLATFORM win32)
+  set(HORALUX_FRONT_END qt)
 endif()
 
 # Sets <var> to the files among the rest of the arguments that build on this platform.
@@ -33,18 +38,22 @@ function(horalux_platform_sources var)
 endfunction()
 
 # Gives <target> the include root of one source folder (a path below the project root,
-# such as `stack` or `tests/support`): a folder in the build tree that holds only a link
-# named like the source folder, so that "stack/x.h" resolves for the target and for what
-# links it, and no other folder of the tree does.
+# such as `stack` or `tests/support`): a folder in the build tree that holds, under the
+# source folder's name, a link to each of its headers and to nothing else, so that
+# "stack/x.h" resolves for the target and for what links it, and no other folder of the
+# tree does, not even one below it (app/qt is not part of app).
 function(horalux_expose_folder target folder)
   string(REPLACE "/" "_" rootName "${folder}")
   set(root "${PROJECT_BINARY_DIR}/include/${rootName}")
-  set(link "${root}/${folder}")
-  if(NOT IS_SYMLINK "${link}")
-    get_filename_component(parent "${link}" DIRECTORY)
-    file(MAKE_DIRECTORY "${parent}")
-    file(CREATE_LINK "${PROJECT_SOURCE_DIR}/${folder}" "${link}" SYMBOLIC)
-  endif()
+  file(GLOB headers CONFIGURE_DEPENDS RELATIVE "${PROJECT_SOURCE_DIR}/${folder}"
+       "${PROJECT_SOURCE_DIR}/${folder}/*.h")
+  file(MAKE_DIRECTORY "${root}/${folder}")
+  foreach(header IN LISTS headers)
+    set(link "${root}/${folder}/${header}")
+    if(NOT IS_SYMLINK "${link}")
+      file(CREATE_LINK "${PROJECT_SOURCE_DIR}/${folder}/${header}" "${link}" SYMBOLIC)
+    endif()
+  endforeach()
   target_include_directories(${target} PUBLIC "${root}")
 endfunction()
 

@@ -22,7 +22,7 @@ import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("HORALUX_BUILD", os.path.join(ROOT, "build", "dev"))
-PROGRAM = os.path.join(BUILD, "app", "horalux")
+PROGRAM = os.path.join(BUILD, "horalux")
 LOAD = os.path.join(BUILD, "bench", "horalux-load")
 RUN_SAFELY = os.path.join(ROOT, "scripts", "run-safely")
 STORE_HEADER = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\SOFTWARE\\Vantok\\Horalux]\r\n"

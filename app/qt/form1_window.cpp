@@ -1,0 +1,287 @@
+#include "app/qt/form1_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <QUrl>
+
+#include "app/form1.h"
+#include "app/qt/url_label.h"
+#include "desktop/qt/application.h"
+#include "desktop/qt/image_list.h"
+#include "desktop/qt/one_instance.h"
+#include "desktop/qt/tray_icon.h"
+#include "desktop/qt/tray_images.h"
+#include "desktop/qt/ui_trace.h"
+
+namespace horalux {
+namespace {
+
+// One edit: the first `removed` lines go, the new ones come at the end. The cursor is
+// placed by position only: a cursor that moves by blocks lays out every block it passes.
+void ChangeLines(QPlainTextEdit& edit, const LocaleText& programText, std::size_t removed,
+                 const std::vector<std::string>& appended) {
+  QTextDocument& document = *edit.document();
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
+  if (removed > 0) {
+    const QTextBlock kept = document.findBlockByNumber(static_cast<int>(removed));
+    cursor.setPosition(kept.isValid() ? kept.position() : document.characterCount() - 1,
+                       QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+  }
+  QString text;
+  for (const std::string& line : appended) {
+    if (!text.isEmpty() || !document.isEmpty()) text += QLatin1Char('\n');
+    text += programText.ToQString(line);
+  }
+  cursor.setPosition(document.characterCount() - 1);
+  cursor.insertText(text);
+  cursor.endEditBlock();
+}
+
+// The newest line from its start: a long line must not leave the view scrolled sideways.
+void ShowStartOfLastLine(QPlainTextEdit& edit) {
+  QTextCursor cursor(edit.document());
+  cursor.setPosition(edit.document()->lastBlock().position());
+  edit.setTextCursor(cursor);
+  edit.ensureCursorVisible();
+  edit.horizontalScrollBar()->setValue(0);
+}
+
+int LineCount(const QPlainTextEdit& edit) {
+  return edit.document()->isEmpty() ? 0 : edit.document()->blockCount();
+}
+
+}  // namespace
+
+TForm1Window::TForm1Window(TApplication& application, LocaleText text)
+    : application_(application), text_(std::move(text)) {
+  CreateControls();
+  CreateComponents();
+  ConnectHandlers();  // once: unbound, the handlers do nothing
+}
+
+TForm1Window::~TForm1Window() { Unbind(); }
+
+void TForm1Window::CreateComponents() {
+  application_.SetMainForm(this);
+  ImageList1_ = &MakeComponent<TImageList>(components_);
+  AddTrayImages(*ImageList1_);
+
+  Timer1 = new QTimer(this);  // owned by the window
+  Timer1->setInterval(1000);
+
+  abfTrayIcon_ = &MakeComponent<TabfTrayIcon>(components_, application_);
+  abfTrayIcon_->SetName("abfTrayIcon");
+  abfTrayIcon_->SetMinimizeToTray(true);
+  abfTrayIcon_->SetMinimizeOnStart(true);
+  abfTrayIcon_->SetVisible(true);
+  abfTrayIcon_->SetShowHint(true);
+
+  Timer2 = new QTimer(this);  // owned by the window
+  Timer2->setInterval(60000);
+
+  popupMenu_ = std::make_unique<QMenu>();
+  mnOptions = popupMenu_->addAction(QStringLiteral("Options ..."));
+  N1 = popupMenu_->addSeparator();
+  mnExit = popupMenu_->addAction(QStringLiteral("Exit"));
+
+  abfOneInstance1_ = &MakeComponent<TabfOneInstance>(components_, application_);
+
+  // References between the components.
+  abfTrayIcon_->SetImageList(ImageList1_);
+  abfTrayIcon_->SetImageIndex(tiNormal);
+  abfTrayIcon_->SetPopupMenu(popupMenu_.get());
+}
+
+std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
+  return [this, handler] {
+    if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
+  };
+}
+
+void TForm1Window::ConnectHandlers() {
+  connect(btSync, &QPushButton::clicked, this, Handler(&TForm1::btSyncClick));
+  connect(btSave, &QPushButton::clicked, this, Handler(&TForm1::btSaveClick));
+  connect(btHide, &QPushButton::clicked, this, Handler(&TForm1::btHideClick));
+  connect(ckServer, &QCheckBox::toggled, this, Handler(&TForm1::ckServerClick));
+  connect(mnOptions, &QAction::triggered, this, Handler(&TForm1::mnOptionsClick));
+  connect(mnExit, &QAction::triggered, this, Handler(&TForm1::mnExitClick));
+  connect(Timer1, &QTimer::timeout, this, Handler(&TForm1::Timer1Timer));
+  connect(Timer2, &QTimer::timeout, this, Handler(&TForm1::Timer2Timer));
+  lblURL->OnClick = Handler(&TForm1::lblURLClick);
+  const auto dblClick = Handler(&TForm1::abfTrayIconDblClick);
+  abfTrayIcon_->OnDblClick = [dblClick](TComponent&) { dblClick(); };
+}
+
+void TForm1Window::Bind(TForm1& form) {
+  form_ = &form;
+  application_.OnTerminate = [this] {
+    if (form_ != nullptr) form_->QuitRequested();
+  };
+  Timer1->start();
+  Timer2->start();
+}
+
+void TForm1Window::Unbind() {
+  if (form_ == nullptr) return;
+  form_ = nullptr;
+  application_.OnTerminate = nullptr;
+  Timer1->stop();
+  Timer2->stop();
+}
+
+void TForm1Window::Loaded() {
+  abfTrayIcon_->Loaded();
+  abfOneInstance1_->Loaded();
+}
+
+void TForm1Window::SetCaption(const std::string& caption) {
+  setWindowTitle(text_.ToQString(caption));
+}
+
+void TForm1Window::ShowWindow() {
+  if (!shownBefore_) {
+    // The first time at the centre of the desktop; afterwards wherever the user put it.
+    shownBefore_ = true;
+    if (const QScreen* desktop = screen()) {
+      move(desktop->availableGeometry().center() - frameGeometry().center() + pos());
+    }
+  }
+  show();
+  raise();
+  activateWindow();
+}
+
+void TForm1Window::HideWindow() { hide(); }
+
+void TForm1Window::AddHostItem(const std::string& host) {
+  cbTimeHost->addItem(text_.ToQString(host));
+}
+
+std::string TForm1Window::HostText() { return text_.ToBytes(cbTimeHost->currentText()); }
+
+void TForm1Window::SetHostText(const std::string& text) {
+  cbTimeHost->setEditText(text_.ToQString(text));
+}
+
+// The up-down control takes the edit's text over when it is a number within its range.
+int TForm1Window::IntervalPosition() {
+  edInterval->interpretText();
+  return edInterval->value();
+}
+
+void TForm1Window::SetIntervalPosition(int position) { edInterval->setValue(position); }
+
+QCheckBox& TForm1Window::Box(TCheckBox box) const {
+  return box == TCheckBox::ckStartup ? *ckStartup : *ckServer;
+}
+
+bool TForm1Window::Checked(TCheckBox box) { return Box(box).isChecked(); }
+
+void TForm1Window::SetChecked(TCheckBox box, bool checked) {
+  const QSignalBlocker quiet(Box(box));
+  Box(box).setChecked(checked);
+}
+
+void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
+  QLabel& label = panel == TStatusPanel::Run ? *StatusPanel0 : *StatusPanel1;
+  label.setText(text_.ToQString(text));
+  // The date and time change once a second: the trace follows the status bar at that pace.
+  if (panel == TStatusPanel::DateTime) {
+    qCInfo(horaluxUi).noquote() << "status" << StatusPanel0->text() << "|" << StatusPanel1->text()
+                                << "| log" << LineCount(*Log);
+  }
+}
+
+void TForm1Window::ChangeLog(std::size_t removedFromStart,
+                             const std::vector<std::string>& appended) {
+  ChangeLines(*Log, text_, removedFromStart, appended);
+  ShowStartOfLastLine(*Log);
+}
+
+void TForm1Window::SetWaitCursor(bool wait) {
+  if (wait) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+  }
+}
+
+void TForm1Window::SetTrayImage(int index) { abfTrayIcon_->SetImageIndex(index); }
+
+void TForm1Window::SetTrayHint(const std::string& hint) {
+  abfTrayIcon_->SetHint(text_.ToQString(hint));
+}
+
+void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
+  abfTrayIcon_->ShowNotification(text_.ToQString(title), text_.ToQString(text));
+}
+
+void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
+                               const std::string& text) {
+  application_.ShowMessageBox(
+      kind == TMessageKind::Warning ? QMessageBox::Warning : QMessageBox::Critical,
+      text_.ToQString(caption), text_.ToQString(text));
+}
+
+void TForm1Window::Terminate() { application_.Terminate(); }
+
+void TForm1Window::OpenUrl(const std::string& address) {
+  if (UrlOpener) {
+    UrlOpener(address);
+  } else {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
+  }
+}
+
+// Posted work dies with the binding: it belongs to the controller that posted it.
+void TForm1Window::Post(std::function<void()> work) {
+  QMetaObject::invokeMethod(
+      this,
+      [this, work = std::move(work)] {
+        if (form_ != nullptr) work();
+      },
+      Qt::QueuedConnection);
+}
+
+void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
+  QTimer::singleShot(delay, this, [this, work = std::move(work)] {
+    if (form_ != nullptr) work();
+  });
+}
+
+// The close box ends the program: this is the main window and has nothing to hide into.
+void TForm1Window::closeEvent(QCloseEvent* event) {
+  event->accept();
+  application_.Terminate();
+}
+
+void TForm1Window::reject() {}
+
+void TForm1Window::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  qCInfo(horaluxUi) << "window shown";
+}
+
+void TForm1Window::hideEvent(QHideEvent* event) {
+  QDialog::hideEvent(event);
+  qCInfo(horaluxUi) << "window hidden";
+}
+
+}  // namespace horalux

@@ -1,0 +1,177 @@
+// What only the Qt window does: its geometry, keys and default button, its controls' own
+// behaviour, the way its events reach the controller, and program text through its
+// widgets. The controller's logic is tested in app/ against a recording view.
+#include "app/qt/form1_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include "app/form1_test_support.h"
+#include "app/qt/event_loop_hooks.h"
+#include "app/qt/url_label.h"
+#include "desktop/qt/application.h"
+#include "desktop/qt/runtime_dir_testing.h"
+#include "desktop/qt/shown_boxes_testing.h"
+#include "desktop/qt/tray_icon.h"
+#include "tests/support/loopback.h"
+#include "timeproto/time_server.h"
+
+namespace horalux::testing {
+namespace {
+
+class WindowTest : public FormTest {
+ protected:
+  explicit WindowTest(const std::string& codeset = "UTF-8")
+      : window(application, LocaleText(codeset)) {
+    InstallEventLoopHooks();  // idle steps run Qt's events
+    application.SetTitle(QStringLiteral("Horalux"));
+    RecordMessageBoxes(application, boxes);
+    window.UrlOpener = [this](const std::string& address) { openedUrls.push_back(address); };
+  }
+  ~WindowTest() override {
+    Stop();
+    RemoveEventLoopHooks();
+  }
+  TForm1& StartWindow() { return Start(nullptr, &window); }
+
+  QLineEdit& IntervalEdit() const { return *window.edInterval->findChild<QLineEdit*>(); }
+
+  ScopedRuntimeDir runtime;
+  TApplication application;
+  std::vector<ShownBox> boxes;
+  TForm1Window window;
+  std::vector<std::string> openedUrls;
+};
+
+TEST_F(WindowTest, LayoutFollowsTheWindowDescription) {
+  WriteHostList("");
+  StartWindow();
+  EXPECT_EQ(window.size(), QSize(329, 361));
+  EXPECT_EQ(window.btHide->geometry(), QRect(248, 304, 75, 25));
+  EXPECT_EQ(window.cbTimeHost->geometry(), QRect(85, 24, 228, 21));
+  EXPECT_EQ(window.Log->geometry(), QRect(8, 200, 313, 89));
+  EXPECT_EQ(window.StatusPanel0->width(), 200);
+  EXPECT_TRUE(window.btHide->isDefault());
+  EXPECT_FALSE(window.btSync->autoDefault());
+  EXPECT_EQ(window.btSync->text(), QStringLiteral("Sync &Now"));
+  EXPECT_EQ(window.ckServer->text(),
+            QStringLiteral("&Other Clients can get the time from this machine"));
+  EXPECT_EQ(window.PopupMenu().actions().size(), 3);
+  EXPECT_EQ(window.PopupMenu().defaultAction(), nullptr);
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Horalux"));
+}
+
+TEST_F(WindowTest, EnterHidesEscapeDoesNothingAndTheCloseBoxEnds) {
+  WriteHostList("");
+  StartWindow();
+  ASSERT_TRUE(window.isVisible());
+  QTest::keyClick(&window, Qt::Key_Escape);
+  EXPECT_TRUE(window.isVisible());
+  QTest::keyClick(&window, Qt::Key_Return);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(application.Terminated());
+  window.mnOptions->trigger();
+  EXPECT_TRUE(window.isVisible());
+  window.close();
+  EXPECT_TRUE(application.Terminated());
+}
+
+TEST_F(WindowTest, TheUpDownStepsByFifteenWithinItsRangeAndLettersKeepThePosition) {
+  WriteHostList("");
+  StartWindow();
+  window.edInterval->setValue(9990);
+  window.edInterval->stepUp();
+  EXPECT_EQ(window.IntervalPosition(), 9999);
+  window.edInterval->setValue(10);
+  window.edInterval->stepDown();
+  EXPECT_EQ(window.IntervalPosition(), 0);
+  window.edInterval->setValue(1200);
+  EXPECT_EQ(window.edInterval->text(), QLocale().toString(1200));
+  IntervalEdit().selectAll();
+  QTest::keyClicks(&IntervalEdit(), QStringLiteral("45"));
+  EXPECT_EQ(window.IntervalPosition(), 45);
+  IntervalEdit().selectAll();
+  QTest::keyClicks(&IntervalEdit(), QStringLiteral("abc"));
+  EXPECT_EQ(window.IntervalPosition(), 45);
+}
+
+TEST_F(WindowTest, ControlsReachTheirHandlers) {
+  WriteHostList("");
+  StartWindow();
+  QTest::mouseClick(window.lblURL, Qt::LeftButton);
+  EXPECT_EQ(openedUrls, std::vector<std::string>{TForm1::kWebAddress});
+  window.ckServer->setChecked(true);
+  EXPECT_TRUE(form->IdTimeServer().Active());
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] { return window.abfTrayIcon().Hint() == QStringLiteral("Horalux (Server active)"); },
+      5000));  // the one-second timer's refresh
+  window.ckServer->setChecked(false);
+  EXPECT_FALSE(form->IdTimeServer().Active());
+  window.mnExit->trigger();
+  EXPECT_TRUE(application.Terminated());
+}
+
+TEST_F(WindowTest, AFailingHandlerShowsTheApplicationsErrorBox) {
+  RawListener taken;
+  serverPort = taken.Port();
+  WriteHostList("");
+  StartWindow();
+  window.ckServer->setChecked(true);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
+  EXPECT_EQ(boxes[0].caption, QStringLiteral("Horalux"));
+  EXPECT_EQ(boxes[0].text,
+            QStringLiteral("Could not bind socket. Address and port are already in use."));
+}
+
+TEST_F(WindowTest, TheCloseBoxEndsARunThatWaitsOnAConnectThatHangs) {
+  UnreachablePeer unreachable;
+  clientPort = unreachable.Port();
+  WriteHostList("");
+  StartWindow();
+  window.cbTimeHost->setEditText(QStringLiteral("127.0.0.1"));
+  QTimer::singleShot(300, &window, [this] { window.close(); });
+  const auto started = std::chrono::steady_clock::now();
+  window.btSync->click();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_TRUE(form->LogLines().Lines().empty());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+class Latin1WindowTest : public WindowTest {
+ protected:
+  Latin1WindowTest() : WindowTest("ISO-8859-1") {}
+};
+
+TEST_F(Latin1WindowTest, ProgramTextKeepsItsBytesThroughTheWidgets) {
+  const std::string latin1 =
+      "zeit.b\xfc"
+      "cher.example";
+  const std::string notLatin1Typed = "\xe2\x82\xac";  // the euro sign typed in the box
+  WriteHostList(latin1 + "\r\n");
+  StartWindow();
+  EXPECT_EQ(window.cbTimeHost->itemText(0), QString::fromUtf8("zeit.b\xc3\xbc"
+                                                              "cher.example"));
+  window.SetHostText(latin1);
+  EXPECT_EQ(window.HostText(), latin1);
+  window.cbTimeHost->setEditText(QString::fromUtf8(notLatin1Typed.c_str()));
+  EXPECT_EQ(window.HostText(), "?");
+  window.ChangeLog(0, {latin1, "bad\xff"});
+  EXPECT_EQ(window.Log->toPlainText(), QString::fromUtf8("zeit.b\xc3\xbc"
+                                                         "cher.example\nbad\xc3\xbf"));
+}
+
+}  // namespace
+}  // namespace horalux::testing

@@ -1,0 +1,80 @@
+// Horalux: keeps this computer's clock right with the Time Protocol (RFC 868), and can
+// serve it to others. Lives in the notification area; see the README.
+#include <QApplication>
+#include <QIcon>
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#include "app/command_line.h"
+#include "app/form1.h"
+#include "app/qt/event_loop_hooks.h"
+#include "app/qt/form1_window.h"
+#include "app/qt/qt_date_time_formats.h"
+#include "app/qt/termination_signals.h"
+#include "desktop/qt/application.h"
+#include "desktop/qt/clock_service.h"
+#include "desktop/qt/tray_images.h"
+#include "platform/registry_store.h"
+#include "server/thread.h"
+
+namespace {
+
+// The exit status when the command line is answered without starting the program.
+std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
+  const horalux::CommandLineAction action = horalux::ParseCommandLine(argc, argv);
+  switch (action.kind) {
+    case horalux::CommandLineAction::kRun:
+      return std::nullopt;
+    case horalux::CommandLineAction::kHelp:
+      std::fputs(horalux::UsageText().c_str(), stdout);
+      return 0;
+    case horalux::CommandLineAction::kVersion:
+      std::fputs("Horalux " HORALUX_VERSION "\n", stdout);
+      return 0;
+    case horalux::CommandLineAction::kError:
+      std::fprintf(stderr, "horalux: %s (see horalux --help)\n", action.error.c_str());
+      return 2;
+  }
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  horalux::IgnoreBrokenPipes();
+  if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
+  QApplication qtApplication(argc, argv);
+  QApplication::setWindowIcon(horalux::ProgramIcon());
+
+  // The window hides into the notification area; only "Exit" or its close box end the
+  // program (TApplication sees to that).
+  horalux::TApplication application;
+  application.SetTitle(QStringLiteral("Horalux"));
+  horalux::InstallEventLoopHooks();
+  const horalux::TerminationSignals terminationSignals([&application] { application.Terminate(); });
+
+  horalux::Form1Environment environment;
+  environment.title = application.Title().toStdString();
+  environment.store = std::make_unique<horalux::RegistryStore>();
+  // Directly with the right to set the clock; without it through the system's time service.
+  environment.clockSetter = horalux::MakeDesktopClockSetter();
+  environment.formats = std::make_unique<horalux::TQtDateTimeFormats>();
+  environment.clockRightsAdvice =
+      "Horalux needs the right to set the clock. See \"Rights\" in its README, or run: "
+      "sudo setcap cap_sys_time,cap_net_bind_service+ep " +
+      QCoreApplication::applicationFilePath().toStdString();
+  int exitCode = 1;
+  try {
+    horalux::TForm1Window window(application);
+    horalux::TForm1 form(window, std::move(environment));
+    exitCode = application.Run();
+  } catch (const std::exception& error) {
+    // Nothing caught it on the way: the window could not even be built.
+    application.ShowException(error);
+  }
+  horalux::RemoveEventLoopHooks();
+  // Connection threads dispose of themselves; let the last of them finish.
+  horalux::AwaitThreadsEnded(std::chrono::seconds(5));
+  return exitCode;
+}

@@ -1,0 +1,38 @@
+// For tests: the time service on a bus of their own, and the desktop clock setter over it
+// with a direct way that they fake (as root the real one would set this machine's clock).
+#pragma once
+
+#include <QDBusConnection>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "desktop/qt/clock_service.h"
+
+namespace horalux {
+
+class TimeService {
+ public:
+  // `bus` is the system bus in the program, a private bus in tests.
+  explicit TimeService(QDBusConnection bus, int timeoutMs = 5000)
+      : bus_(std::move(bus)), timeoutMs_(timeoutMs) {}
+
+  struct Answer {
+    bool reached = false;  // the service answered (set the clock or refused)
+    std::string refusal;   // empty when the clock was set
+  };
+
+  // Asks the service to set the clock to `unixMicroseconds` (UTC), without asking the user
+  // for a password: runs come every few minutes and must not pop up dialogs.
+  Answer SetTime(std::int64_t unixMicroseconds);
+
+ private:
+  QDBusConnection bus_;
+  int timeoutMs_;
+};
+
+// MakeDesktopClockSetter over `bus`, with `setSystemClock` as the direct way.
+std::unique_ptr<ClockSetter> MakeDesktopClockSetter(
+    QDBusConnection bus, std::function<int(const TSystemTime&)> setSystemClock);
+
+}  // namespace horalux

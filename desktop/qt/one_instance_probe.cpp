@@ -1,0 +1,79 @@
+// A minimal program around the single-instance guard for the tests that start real
+// processes. It is arranged like the real program: the notification-area icon keeps the
+// main window hidden at start, then the guard checks. It reports on standard output, one
+// line each: "first" or "second" after the check, "message <text>" for a message box,
+// "shown" when its main window appears, "state normal" or "state minimized" when the
+// window's state changes, "ended" when its event loop ended.
+//
+// Usage: one_instance_probe TITLE [--show-message] [--minimized]
+//   --show-message  the guard tells the user (the message is reported, not shown)
+//   --minimized     no tray icon; the main window starts shown and minimised
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+#include <cstdio>
+#include <string>
+
+#include "desktop/qt/application.h"
+#include "desktop/qt/one_instance.h"
+#include "desktop/qt/tray_icon.h"
+#include "desktop/qt/tray_images.h"
+
+namespace {
+
+void Say(const QString& line) {
+  std::fputs((line + u'\n').toLocal8Bit().constData(), stdout);
+  std::fflush(stdout);
+}
+
+class WindowReporter : public QObject {
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* window = static_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Show) Say(QStringLiteral("shown"));
+    if (event->type() == QEvent::WindowStateChange) {
+      Say(window->isMinimized() ? QStringLiteral("state minimized")
+                                : QStringLiteral("state normal"));
+    }
+    return false;
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication qt(argc, argv);
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() < 2) {
+    std::fputs("usage: one_instance_probe TITLE [--show-message] [--minimized]\n", stderr);
+    return 2;
+  }
+  const bool minimized = arguments.contains(QStringLiteral("--minimized"));
+
+  horalux::TApplication application;
+  application.SetTitle(arguments.at(1));
+  application.SetMessagePresenter([](QMessageBox::Icon, const QString&, const QString& text) {
+    Say(QStringLiteral("message ") + text);
+  });
+
+  QWidget window;
+  WindowReporter reporter;
+  window.installEventFilter(&reporter);
+  application.SetMainForm(&window);
+  if (minimized) window.showMinimized();
+
+  horalux::TComponent owner;
+  auto& tray = horalux::MakeComponent<horalux::TabfTrayIcon>(owner, application);
+  tray.SetIcon(horalux::ProgramIcon());
+  tray.SetMinimizeOnStart(!minimized);
+  auto& guard = horalux::MakeComponent<horalux::TabfOneInstance>(owner, application);
+  guard.ShowMessage = arguments.contains(QStringLiteral("--show-message"));
+
+  tray.Loaded();
+  guard.Loaded();
+  Say(application.Terminated() ? QStringLiteral("second") : QStringLiteral("first"));
+
+  const int code = application.Run();
+  Say(QStringLiteral("ended"));
+  return code;
+}
