@@ -71,6 +71,8 @@ class TIdStackWinsock : public TIdStack {
   TIdAddressBytes TextToAddress(const std::string& text) override;
 };
 
+using TIdStackPlatform = TIdStackWinsock;
+
 // The routine that sends a whole file over a socket with the system's file transmission
 // (TransmitFile): the file's size when it was sent, 0 otherwise. Set at start-up on the
 // Windows NT family; null elsewhere. Requires: a TIdStackWinsock exists while it runs.
