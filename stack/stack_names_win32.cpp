@@ -35,7 +35,7 @@ std::string AddressAt(const hostent& entry, std::size_t index) {
 }
 
 const hostent& HostByName(TIdStack& stack, const std::string& name) {
-  const hostent* entry = Calls().gethostbyname.call(name.c_str());
+  const hostent* entry = Calls().gethostbyname(name.c_str());
   if (entry == nullptr || entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr) {
     RaiseNoAnswer(stack);
   }
@@ -72,8 +72,8 @@ std::int64_t TransmitWholeFile(TIdStackSocketHandle socket, const std::string& f
   if (file.handle == INVALID_HANDLE_VALUE) return 0;
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.handle, &size)) return 0;
-  const BOOL sent = Calls().TransmitFile.call(static_cast<SOCKET>(socket), file.handle, 0, 0,
-                                              nullptr, nullptr, 0);
+  const BOOL sent =
+      Calls().TransmitFile(static_cast<SOCKET>(socket), file.handle, 0, 0, nullptr, nullptr, 0);
   return sent ? size.QuadPart : 0;
 }
 
@@ -109,22 +109,21 @@ std::string TIdStackWinsock::LookupAddressOf(const std::string& hostName) {
 
 std::string TIdStackWinsock::MachineHostName() {
   std::array<char, 250> buffer{};
-  if (Calls().gethostname.call(buffer.data(), static_cast<int>(buffer.size())) != 0) return {};
+  if (Calls().gethostname(buffer.data(), static_cast<int>(buffer.size())) != 0) return {};
   buffer.back() = '\0';
   return std::string(buffer.data());
 }
 
 std::string TIdStackWinsock::LookupNameOf(const std::string& address) {
-  const unsigned long value = Calls().inet_addr.call(address.c_str());
-  const hostent* entry =
-      Calls().gethostbyaddr.call(reinterpret_cast<const char*>(&value), 4, AF_INET);
+  const unsigned long value = Calls().inet_addr(address.c_str());
+  const hostent* entry = Calls().gethostbyaddr(reinterpret_cast<const char*>(&value), 4, AF_INET);
   if (entry == nullptr || entry->h_name == nullptr) RaiseNoAnswer(*this);
   return entry->h_name;
 }
 
 int TIdStackWinsock::ServicePortOf(const std::string& service) {
-  if (const servent* found = Calls().getservbyname.call(service.c_str(), nullptr)) {
-    return Calls().ntohs.call(static_cast<u_short>(found->s_port));
+  if (const servent* found = Calls().getservbyname(service.c_str(), nullptr)) {
+    return Calls().ntohs(static_cast<u_short>(found->s_port));
   }
   if (const auto number = TryStrToInt(service)) return *number;
   throw EIdInvalidServiceName(Fmt(Messages().InvalidServiceName, {service}));
@@ -132,8 +131,7 @@ int TIdStackWinsock::ServicePortOf(const std::string& service) {
 
 std::vector<std::string> TIdStackWinsock::ServiceNamesOf(int port) {
   std::vector<std::string> names;
-  const servent* found =
-      Calls().getservbyport.call(Calls().htons.call(static_cast<u_short>(port)), nullptr);
+  const servent* found = Calls().getservbyport(Calls().htons(static_cast<u_short>(port)), nullptr);
   if (found == nullptr) return names;
   names.emplace_back(found->s_name);
   for (char** alias = found->s_aliases; alias != nullptr && *alias != nullptr; ++alias) {
@@ -155,8 +153,8 @@ int TIdStackWinsock::SockWait(TIdSocketList* readList, TIdSocketList* writeList,
   Fill(writeList, sets[1]);
   Fill(errorList, sets[2]);
   timeval limit{timeout / 1000, (timeout % 1000) * 1000};
-  const int result = Calls().select.call(0, &sets[0], &sets[1], &sets[2],
-                                         timeout == WaitForever ? nullptr : &limit);
+  const int result =
+      Calls().select(0, &sets[0], &sets[1], &sets[2], timeout == WaitForever ? nullptr : &limit);
   if (result == SOCKET_ERROR) return result;
   Refill(readList, sets[0]);
   Refill(writeList, sets[1]);

@@ -41,7 +41,7 @@ std::unique_ptr<TIdStackVersion> VersionOf(const WSADATA& data) {
 sockaddr_in MakeAddress(TIdStack& stack, int family, int port, const std::string& address) {
   sockaddr_in record{};
   record.sin_family = static_cast<short>(family);
-  record.sin_port = Calls().htons.call(static_cast<u_short>(port));
+  record.sin_port = Calls().htons(static_cast<u_short>(port));
   record.sin_addr.s_addr = address.empty() ? 0 : stack.AddressValueOf(address);
   return record;
 }
@@ -51,7 +51,7 @@ void ReadAddress(const sockaddr_in& record, int& port, std::string& address) {
   static_assert(sizeof bytes == sizeof record.sin_addr);
   std::memcpy(bytes.data(), &record.sin_addr, sizeof bytes);
   address = AddressBytesToText(bytes);
-  port = Calls().ntohs.call(record.sin_port);
+  port = Calls().ntohs(record.sin_port);
 }
 
 void NameOf(TIdStack& stack, TIdStackSocketHandle socket, bool peer, int& family, int& port,
@@ -59,8 +59,8 @@ void NameOf(TIdStack& stack, TIdStackSocketHandle socket, bool peer, int& family
   sockaddr_in record{};
   int length = sizeof record;
   auto* raw = reinterpret_cast<sockaddr*>(&record);
-  const int result = peer ? Calls().getpeername.call(Native(socket), raw, &length)
-                          : Calls().getsockname.call(Native(socket), raw, &length);
+  const int result = peer ? Calls().getpeername(Native(socket), raw, &length)
+                          : Calls().getsockname(Native(socket), raw, &length);
   stack.VerifySocketResult(result);
   family = record.sin_family;
   ReadAddress(record, port, address);
@@ -75,7 +75,7 @@ TIdStackWinsock::TIdStackWinsock() {
     throw EIdStackCanNotLoadWinsock(Fmt(Messages().StackCanNotLoad, {WinsockLibraryName}));
   }
   WSADATA data{};
-  if (Calls().WSAStartup.call(MAKEWORD(2, 2), &data) != 0) {
+  if (Calls().WSAStartup(MAKEWORD(2, 2), &data) != 0) {
     winsock::Unload();
     throw EIdStackInitializationFailed(Messages().StackInitializationFailed);
   }
@@ -84,8 +84,8 @@ TIdStackWinsock::TIdStackWinsock() {
 
 TIdStackWinsock::~TIdStackWinsock() {
   // Nothing blocks in the WinSock 1 sense any more; the call only keeps the old order.
-  Calls().WSACancelBlockingCall.call();
-  Calls().WSACleanup.call();
+  Calls().WSACancelBlockingCall();
+  Calls().WSACleanup();
   winsock::Unload();
 }
 
@@ -94,7 +94,7 @@ TIdStackSocketHandle TIdStackWinsock::SockAccept(TIdStackSocketHandle socket, st
   sockaddr_in record{};
   int length = sizeof record;
   const SOCKET accepted =
-      Calls().accept.call(Native(socket), reinterpret_cast<sockaddr*>(&record), &length);
+      Calls().accept(Native(socket), reinterpret_cast<sockaddr*>(&record), &length);
   if (accepted == INVALID_SOCKET) return Id_INVALID_SOCKET;
   ReadAddress(record, port, address);
   return static_cast<TIdStackSocketHandle>(accepted);
@@ -103,87 +103,75 @@ TIdStackSocketHandle TIdStackWinsock::SockAccept(TIdStackSocketHandle socket, st
 int TIdStackWinsock::SockBind(TIdStackSocketHandle socket, int family, int port,
                               const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
-  return Calls().bind.call(Native(socket), reinterpret_cast<const sockaddr*>(&record),
-                           sizeof record);
+  return Calls().bind(Native(socket), reinterpret_cast<const sockaddr*>(&record), sizeof record);
 }
 
 int TIdStackWinsock::SockClose(TIdStackSocketHandle socket) {
-  return Calls().closesocket.call(Native(socket));
+  return Calls().closesocket(Native(socket));
 }
 
 int TIdStackWinsock::SockConnect(TIdStackSocketHandle socket, int family, int port,
                                  const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
-  return Calls().connect.call(Native(socket), reinterpret_cast<const sockaddr*>(&record),
-                              sizeof record);
+  return Calls().connect(Native(socket), reinterpret_cast<const sockaddr*>(&record), sizeof record);
 }
 
-std::uint16_t TIdStackWinsock::HostToNet16(std::uint16_t value) {
-  return Calls().htons.call(value);
-}
-std::uint16_t TIdStackWinsock::NetToHost16(std::uint16_t value) {
-  return Calls().ntohs.call(value);
-}
-std::uint32_t TIdStackWinsock::HostToNet32(std::uint32_t value) {
-  return Calls().htonl.call(value);
-}
-std::uint32_t TIdStackWinsock::NetToHost32(std::uint32_t value) {
-  return Calls().ntohl.call(value);
-}
+std::uint16_t TIdStackWinsock::HostToNet16(std::uint16_t value) { return Calls().htons(value); }
+std::uint16_t TIdStackWinsock::NetToHost16(std::uint16_t value) { return Calls().ntohs(value); }
+std::uint32_t TIdStackWinsock::HostToNet32(std::uint32_t value) { return Calls().htonl(value); }
+std::uint32_t TIdStackWinsock::NetToHost32(std::uint32_t value) { return Calls().ntohl(value); }
 
 int TIdStackWinsock::SockListen(TIdStackSocketHandle socket, int queueLength) {
-  return Calls().listen.call(Native(socket), queueLength);
+  return Calls().listen(Native(socket), queueLength);
 }
 
 int TIdStackWinsock::SockReceive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
-  return Calls().recv.call(Native(socket), static_cast<char*>(buffer), length, flags);
+  return Calls().recv(Native(socket), static_cast<char*>(buffer), length, flags);
 }
 
 int TIdStackWinsock::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length,
                                      int flags, std::string& address, int& port) {
   sockaddr_in record{};
   int recordLength = sizeof record;
-  const int result =
-      Calls().recvfrom.call(Native(socket), static_cast<char*>(buffer), length, flags,
-                            reinterpret_cast<sockaddr*>(&record), &recordLength);
+  const int result = Calls().recvfrom(Native(socket), static_cast<char*>(buffer), length, flags,
+                                      reinterpret_cast<sockaddr*>(&record), &recordLength);
   if (result != SOCKET_ERROR) ReadAddress(record, port, address);
   return result;
 }
 
 int TIdStackWinsock::SockSend(TIdStackSocketHandle socket, const void* buffer, int length,
                               int flags) {
-  return Calls().send.call(Native(socket), static_cast<const char*>(buffer), length, flags);
+  return Calls().send(Native(socket), static_cast<const char*>(buffer), length, flags);
 }
 
 int TIdStackWinsock::SockSendTo(TIdStackSocketHandle socket, const void* buffer, int length,
                                 int flags, const std::string& address, int port) {
   const sockaddr_in record = MakeAddress(*this, AF_INET, port, address);
-  return Calls().sendto.call(Native(socket), static_cast<const char*>(buffer), length, flags,
-                             reinterpret_cast<const sockaddr*>(&record), sizeof record);
+  return Calls().sendto(Native(socket), static_cast<const char*>(buffer), length, flags,
+                        reinterpret_cast<const sockaddr*>(&record), sizeof record);
 }
 
 // Option levels and names are WinSock's own numbers already.
 int TIdStackWinsock::SockSetOption(TIdStackSocketHandle socket, int level, int option,
                                    const void* value, int length) {
-  return Calls().setsockopt.call(Native(socket), level, option, static_cast<const char*>(value),
-                                 length);
+  return Calls().setsockopt(Native(socket), level, option, static_cast<const char*>(value), length);
 }
 
 int TIdStackWinsock::SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
                                    int& length) {
-  return Calls().getsockopt.call(Native(socket), level, option, static_cast<char*>(value), &length);
+  return Calls().getsockopt(Native(socket), level, option, static_cast<char*>(value), &length);
 }
 
 TIdStackSocketHandle TIdStackWinsock::SockCreate(int family, int type, int protocol) {
-  const SOCKET created = Calls().socket.call(family, type, protocol);
+  const SOCKET created = Calls().socket(family, type, protocol);
   return created == INVALID_SOCKET ? Id_INVALID_SOCKET : static_cast<TIdStackSocketHandle>(created);
 }
 
 int TIdStackWinsock::SockShutdown(TIdStackSocketHandle socket, int direction) {
-  return Calls().shutdown.call(Native(socket), direction);
+  return Calls().shutdown(Native(socket), direction);
 }
 
-int TIdStackWinsock::SockLastError() { return Calls().WSAGetLastError.call(); }
+int TIdStackWinsock::SockLastError() { return winsock::LastError(); }
 
 void TIdStackWinsock::SockPeerName(TIdStackSocketHandle socket, int& family, int& port,
                                    std::string& address) {

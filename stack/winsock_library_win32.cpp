@@ -35,12 +35,14 @@ int holders = 0;            // guarded by libraryLock
 Api api;                    // written under libraryLock while no stack holds the library
 FARPROC uncalled[std::size(kUncalledEntries)] = {};
 
+thread_local int lastError = 0;
+
 template <class E>
 void Resolve(E& entry, const char* name) {
   if (FARPROC found = ::GetProcAddress(library, name)) {
-    entry.call = reinterpret_cast<typename E::Function>(reinterpret_cast<void*>(found));
+    entry.function = reinterpret_cast<typename E::Function>(reinterpret_cast<void*>(found));
   } else {
-    entry.call = &E::Missing;
+    entry.function = &E::Missing;
   }
 }
 
@@ -86,6 +88,15 @@ void ResolveAll() {
 }  // namespace
 
 const Api& Calls() { return api; }
+
+int LastError() noexcept { return lastError; }
+
+// WinSock's last error is the thread's; a library without WSAGetLastError still has that.
+void RecordWinsockError() noexcept {
+  using Get = decltype(api.WSAGetLastError);
+  lastError = api.WSAGetLastError.function != &Get::Missing ? api.WSAGetLastError.function()
+                                                            : static_cast<int>(::GetLastError());
+}
 
 bool Load(const std::string& fileName) {
   std::lock_guard lock(libraryLock);

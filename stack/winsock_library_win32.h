@@ -5,6 +5,8 @@
 // An entry point the library lacks is not reported at load time; calling it fails as a
 // WinSock call does, with WSAEOPNOTSUPP as the thread's last error.
 //
+// The stack's errors are WinSock's own numbers. Each is taken right after its call.
+//
 // Thread-safety: Load and Unload are serialised by a lock of their own; the entry points
 // are read without one, which is safe while a stack holds the library.
 #pragma once
@@ -16,14 +18,42 @@
 
 namespace horalux::winsock {
 
+// The calling thread's error of its last failed call through an entry point, read from
+// WinSock right after that call: any later system call on the thread may overwrite what
+// WSAGetLastError says.
+int LastError() noexcept;
+void RecordWinsockError() noexcept;
+
+// Whether a result of a call tells a failure: SOCKET_ERROR, INVALID_SOCKET or no answer.
+// Other results (byte order, addresses, start-up codes) never do.
+template <class Result>
+bool IsFailure(Result result) {
+  if constexpr (std::is_pointer_v<Result>) {
+    return result == nullptr;
+  } else if constexpr (std::is_same_v<Result, SOCKET>) {
+    return result == INVALID_SOCKET;
+  } else if constexpr (std::is_same_v<Result, int>) {
+    return result == SOCKET_ERROR;
+  } else {
+    return false;
+  }
+}
+
 template <class Function>
 struct Entry;
 
-// One entry point; a missing one calls a stand-in that fails.
+// One entry point; a missing one calls a stand-in that fails. Calling it records the
+// failure of the call right after it.
 template <class Result, class... Args>
 struct Entry<Result(WSAAPI*)(Args...)> {
   using Function = Result(WSAAPI*)(Args...);
-  Function call = &Missing;
+  Function function = &Missing;
+
+  Result operator()(Args... args) const {
+    const Result result = function(args...);
+    if (IsFailure(result)) RecordWinsockError();
+    return result;
+  }
 
   static Result WSAAPI Missing(Args...) {
     ::SetLastError(WSAEOPNOTSUPP);  // what WSAGetLastError reads

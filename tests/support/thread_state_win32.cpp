@@ -1,8 +1,12 @@
 // From the system's process list (NtQuerySystemInformation), which gives each thread's
-// scheduling state; a thread that waits in a system call is in the state "waiting".
+// scheduling state; a thread that waits in a system call is in the state "waiting". Wine
+// lists every thread as "initialized" (0); there a thread that uses no processor time for
+// a while is taken to wait.
 #include <windows.h>
 #include <winternl.h>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "tests/support/thread_state.h"
@@ -10,7 +14,8 @@
 namespace horalux::testing {
 namespace {
 
-constexpr ULONG kWaiting = 5;  // KTHREAD_STATE Waiting
+constexpr long kInitialized = 0;  // KTHREAD_STATE Initialized: all Wine says
+constexpr long kWaiting = 5;      // KTHREAD_STATE Waiting
 
 using QuerySystem = NTSTATUS(WINAPI*)(SYSTEM_INFORMATION_CLASS, PVOID, ULONG, PULONG);
 
@@ -50,6 +55,27 @@ long StateOf(int systemThreadId) {
   return -1;
 }
 
+// Processor time the thread has used, in 100 ns units; -1 when it cannot be read.
+std::int64_t ProcessorTime(int systemThreadId) {
+  const HANDLE thread =
+      ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(systemThreadId));
+  if (thread == nullptr) return -1;
+  FILETIME created{}, exited{}, kernel{}, user{};
+  const BOOL read = ::GetThreadTimes(thread, &created, &exited, &kernel, &user);
+  ::CloseHandle(thread);
+  if (!read) return -1;
+  const auto ticks = [](const FILETIME& time) {
+    return (static_cast<std::int64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  };
+  return ticks(kernel) + ticks(user);
+}
+
+bool UsesNoProcessorTime(int systemThreadId) {
+  const std::int64_t before = ProcessorTime(systemThreadId);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  return before >= 0 && ProcessorTime(systemThreadId) == before;
+}
+
 }  // namespace
 
 int SystemThreadId() { return static_cast<int>(::GetCurrentThreadId()); }
@@ -64,6 +90,9 @@ bool ThreadListed(int systemThreadId) {
 
 // Windows does not say which call a thread waits in: a waiting thread is taken to be in
 // the accept the test has just made it call.
-bool BlockedInAccept(int systemThreadId) { return StateOf(systemThreadId) == kWaiting; }
+bool BlockedInAccept(int systemThreadId) {
+  const long state = StateOf(systemThreadId);
+  return state == kWaiting || (state == kInitialized && UsesNoProcessorTime(systemThreadId));
+}
 
 }  // namespace horalux::testing
