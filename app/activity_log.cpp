@@ -1,26 +1,28 @@
 #include "app/activity_log.h"
 
+#include <algorithm>
+
 namespace horalux {
 
 void ActivityLog::TrimForRun() {
-  while (lines_.size() >= kLimit) RemoveFirst();
+  if (lines_.size() < kLimit) return;
+  const std::size_t removed = lines_.size() - (kLimit - 1);
+  lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(removed));
+  if (listener_) listener_(removed, {});
 }
 
-void ActivityLog::AppendRunLine(const std::string& line) { Append(line); }
-
-void ActivityLog::AppendIncoming(const std::string& line) {
-  if (lines_.size() >= kLimit) RemoveFirst();
-  Append(line);
-}
-
-void ActivityLog::RemoveFirst() {
-  lines_.pop_front();
-  if (listener_.removedFirst) listener_.removedFirst();
-}
-
-void ActivityLog::Append(const std::string& line) {
-  lines_.push_back(line);
-  if (listener_.appended) listener_.appended(line);
+// One trim and one append per line keeps the newest 100 of the old lines and the new
+// ones together: only those are kept, and only those the view hears of.
+void ActivityLog::Append(const std::vector<std::string>& lines) {
+  if (lines.empty()) return;
+  const std::size_t kept = std::min(lines.size(), kLimit);
+  const std::size_t total = lines_.size() + kept;
+  const std::size_t removed = total > kLimit ? total - kLimit : 0;
+  lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(removed));
+  const std::vector<std::string> appended(lines.end() - static_cast<std::ptrdiff_t>(kept),
+                                          lines.end());
+  lines_.insert(lines_.end(), appended.begin(), appended.end());
+  if (listener_) listener_(removed, appended);
 }
 
 }  // namespace horalux

@@ -38,7 +38,13 @@ std::string DateTimeFormats::DateTimeText(TDateTime when) const {
 }
 
 std::string DateTimeFormats::TimeText(TDateTime when) const {
-  return text_.ToBytes(locale_.toString(TimeOf(DateTimeToSystemTime(when)), longTime_));
+  const TSystemTime time = DateTimeToSystemTime(when);
+  const int second = time.hour * 3600 + time.minute * 60 + time.second;
+  if (second != cachedSecond_) {
+    cachedTime_ = text_.ToBytes(locale_.toString(TimeOf(time), longTime_));
+    cachedSecond_ = second;
+  }
+  return cachedTime_;
 }
 
 }  // namespace horalux

@@ -1,7 +1,9 @@
 // Date and time texts in the user's locale, read once at start: the short date format
 // and the long time format without the time-zone name. The texts are program text, bytes
-// in the locale's code set, like the hosts they share log lines with.
-// Not thread-safe (QLocale copies are, but the window uses one object on its thread).
+// in the locale's code set, like the hosts they share log lines with. The time text of the
+// last second asked for is kept: many lines of one second cost one formatting.
+// Not thread-safe: one object per thread. A copy may be handed to another thread (the
+// locale and the formats are shared data that Qt copies safely).
 #pragma once
 
 #include <QLocale>
@@ -31,6 +33,8 @@ class DateTimeFormats {
   LocaleText text_;
   QString shortDate_;
   QString longTime_;
+  mutable int cachedSecond_ = -1;  // of the day: the time text depends on nothing else
+  mutable std::string cachedTime_;
 };
 
 }  // namespace horalux

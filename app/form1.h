@@ -5,8 +5,8 @@
 // their settings, references between them, after-loading steps, then FormCreate.
 //
 // Thread-safety: main thread only, except IdTimeServerConnect, which the time server
-// calls on a connection's thread and which hands its line to the main thread without
-// waiting.
+// calls on a connection's thread and which hands its line over without waiting for the
+// main thread (see incoming_lines.h).
 #pragma once
 
 #include <QDialog>
@@ -19,6 +19,7 @@
 #include "app/form1_environment.h"
 #include "app/incoming_lines.h"
 #include "app/locale_text.h"
+#include "app/log_mirror.h"
 #include "base/component.h"
 
 class QCheckBox;
@@ -67,8 +68,9 @@ class TForm1 final : public QDialog {
   bool SyncInProgress() const noexcept { return syncInProgress_; }
   int MinutesElapsed() const noexcept { return minutesElapsed_; }
   const ActivityLog& LogLines() const noexcept { return log_; }
-  // Incoming lines never handed to the log because newer ones replaced them.
-  std::uint64_t IncomingLinesDropped() const { return incoming_.Dropped(); }
+  // Lines never shown in the view because newer ones pushed them out at once.
+  std::uint64_t LinesSkippedByView() const { return incoming_.SkippedByView(); }
+  const LogMirror& Mirror() const noexcept { return mirror_; }
   TIdTime& IdTime() const noexcept { return *idTime_; }
   TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
   TIdAntiFreeze& IdAntiFreeze() const noexcept { return *idAntiFreeze_; }
@@ -128,8 +130,9 @@ class TForm1 final : public QDialog {
   void NotifyClockNotSet(const std::string& refusal);
   void QueryAndSetClock();
   void ConnectLogView();
-  void AppendLogLine(const std::string& line, bool incoming);
+  void AppendLogLine(const std::string& line);
   void DrainIncomingLines();
+  void ShowPendingLines();
   std::string TimeTextNow() const;
 
   // The host box's text as program text (bytes in the locale's code set).
@@ -140,6 +143,10 @@ class TForm1 final : public QDialog {
   DateTimeFormats formats_;
   ActivityLog log_;
   IncomingLines incoming_;
+  // On standard error. After the lines it reads and the formats it copies: the copy is
+  // the writer thread's own.
+  LogMirror mirror_{incoming_,
+                    [formats = formats_](TDateTime when) { return formats.TimeText(when); }};
   bool syncInProgress_ = false;
   bool syncRequestedMeanwhile_ = false;
   bool shownBefore_ = false;

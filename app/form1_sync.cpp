@@ -3,12 +3,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTimer>
+#include <chrono>
 
 #include "app/form1.h"
 #include "app/log_lines.h"
@@ -20,8 +22,9 @@
 namespace horalux {
 namespace {
 
-// Every log line also goes to standard error, for people running the program headless.
-Q_LOGGING_CATEGORY(horaluxLog, "horalux.log")
+// Under a stream of connections the view changes at most this often: one edit for all
+// the lines that came meanwhile.
+constexpr std::chrono::milliseconds kViewPause{50};
 
 // Ends a run on every path: flag, status text and cursor back as they were.
 class RunMarker {
@@ -43,19 +46,33 @@ class RunMarker {
   QLabel& status_;
 };
 
-void RemoveFirstLine(QPlainTextEdit& edit) {
-  QTextCursor cursor(edit.document()->firstBlock());
-  if (!cursor.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor)) {
-    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+// One edit: the first `removed` lines go, the new ones come at the end. The cursor is
+// placed by position only: a cursor that moves by blocks lays out every block it passes.
+void ChangeLines(QPlainTextEdit& edit, const LocaleText& programText, std::size_t removed,
+                 const std::vector<std::string>& appended) {
+  QTextDocument& document = *edit.document();
+  QTextCursor cursor(&document);
+  cursor.beginEditBlock();
+  if (removed > 0) {
+    const QTextBlock kept = document.findBlockByNumber(static_cast<int>(removed));
+    cursor.setPosition(kept.isValid() ? kept.position() : document.characterCount() - 1,
+                       QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
   }
-  cursor.removeSelectedText();
+  QString text;
+  for (const std::string& line : appended) {
+    if (!text.isEmpty() || !document.isEmpty()) text += QLatin1Char('\n');
+    text += programText.ToQString(line);
+  }
+  cursor.setPosition(document.characterCount() - 1);
+  cursor.insertText(text);
+  cursor.endEditBlock();
 }
 
 // The newest line from its start: a long line must not leave the view scrolled sideways.
 void ShowStartOfLastLine(QPlainTextEdit& edit) {
-  QTextCursor cursor = edit.textCursor();
-  cursor.movePosition(QTextCursor::End);
-  cursor.movePosition(QTextCursor::StartOfBlock);
+  QTextCursor cursor(edit.document());
+  cursor.setPosition(edit.document()->lastBlock().position());
   edit.setTextCursor(cursor);
   edit.ensureCursorVisible();
   edit.horizontalScrollBar()->setValue(0);
@@ -89,7 +106,7 @@ void TForm1::RunSync() {
     QueryAndSetClock();
   } catch (const std::exception&) {
     if (env_.application->Terminated()) return;  // ended by AbortRun
-    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), false);
+    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host));
     abfTrayIcon_->SetImageIndex(tiFailed);
   }
 }
@@ -101,7 +118,7 @@ void TForm1::QueryAndSetClock() {
   if (env_.application->Terminated()) return;  // ended by AbortRun
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
-  AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal), false);
+  AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal));
   abfTrayIcon_->SetImageIndex(refusal.empty() ? tiNormal : tiFailed);
   NotifyClockNotSet(refusal);
 }
@@ -142,38 +159,47 @@ void TForm1::Timer2Timer() {
   }
 }
 
-// On a connection's thread: the line goes to the main thread without waiting for it.
+// On a connection's thread: the line goes to the main thread without waiting for it,
+// and once for a whole batch of lines. It is formatted where it is read.
 void TForm1::IdTimeServerConnect(TIdPeerThread& AThread) {
-  const std::string address = AThread.Connection().Binding()->PeerAddress();
-  // A copy of its own: the formats' locale may be used by one thread at a time, and the
-  // window's thread uses it too. Copies of Qt's shared data are safe across threads.
-  const DateTimeFormats formats = formats_;
-  if (incoming_.Push(IncomingLine(formats.TimeText(env_.localClock()), address))) {
+  if (incoming_.PushIncoming(env_.localClock, AThread.Connection().Binding()->PeerAddress())) {
     QMetaObject::invokeMethod(
         this, [this] { DrainIncomingLines(); }, Qt::QueuedConnection);
   }
 }
 
+// Shows what came, then pauses: what comes meanwhile is shown in one go after the pause.
 void TForm1::DrainIncomingLines() {
-  for (const std::string& line : incoming_.TakeAll()) AppendLogLine(line, true);
+  ShowPendingLines();
+  QTimer::singleShot(kViewPause, this, [this] {
+    if (!incoming_.ArmView()) DrainIncomingLines();
+  });
 }
 
-void TForm1::AppendLogLine(const std::string& line, bool incoming) {
-  if (incoming) {
-    log_.AppendIncoming(line);
+void TForm1::ShowPendingLines() {
+  std::vector<std::string> lines;
+  for (const PendingLine& line : incoming_.TakeForView()) {
+    lines.push_back(line.incoming ? IncomingLine(formats_.TimeText(line.when), line.text)
+                                  : line.text);
+  }
+  log_.Append(lines);
+}
+
+// A run's line, behind the incoming lines that came before it, in the view as on
+// standard error.
+void TForm1::AppendLogLine(const std::string& line) {
+  if (incoming_.PushLine(line)) {
+    DrainIncomingLines();
   } else {
-    log_.AppendRunLine(line);
+    ShowPendingLines();
   }
 }
 
 void TForm1::ConnectLogView() {
-  log_.SetListener({[this] { RemoveFirstLine(*Log); },
-                    [this](const std::string& line) {
-                      const QString text = text_.ToQString(line);
-                      Log->appendPlainText(text);
-                      ShowStartOfLastLine(*Log);
-                      qCInfo(horaluxLog).noquote() << text;
-                    }});
+  log_.SetListener([this](std::size_t removed, const std::vector<std::string>& appended) {
+    ChangeLines(*Log, text_, removed, appended);
+    ShowStartOfLastLine(*Log);
+  });
 }
 
 std::string TForm1::TimeTextNow() const { return formats_.TimeText(env_.localClock()); }

@@ -124,8 +124,17 @@ std::string FailureLine(const std::string& time, const std::string& host) {
   return "-> " + time + "  " + EscapeControls(host) + " *** Connect Error ***";
 }
 
-std::string IncomingLine(const std::string& time, const std::string& peerAddress) {
-  return "<- " + time + "  Connection from " + EscapeControls(peerAddress);
+std::string IncomingLine(std::string_view time, std::string_view peerAddress) {
+  std::string line;
+  AppendIncomingLine(line, time, peerAddress);
+  return line;
+}
+
+void AppendIncomingLine(std::string& out, std::string_view time, std::string_view peerAddress) {
+  out += "<- ";
+  out += time;
+  out += "  Connection from ";
+  out += EscapeControls(peerAddress);
 }
 
 }  // namespace horalux

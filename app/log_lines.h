@@ -39,6 +39,8 @@ std::string SuccessLine(const std::string& time, const std::string& host,
 std::string FailureLine(const std::string& time, const std::string& host);
 
 // "<- 14:05:41  Connection from 192.0.2.20"
-std::string IncomingLine(const std::string& time, const std::string& peerAddress);
+std::string IncomingLine(std::string_view time, std::string_view peerAddress);
+// The same line, appended to `out`.
+void AppendIncomingLine(std::string& out, std::string_view time, std::string_view peerAddress);
 
 }  // namespace horalux

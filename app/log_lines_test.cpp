@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <deque>
 #include <vector>
 
 #include "app/activity_log.h"
-#include "app/incoming_lines.h"
 
 namespace horalux {
 namespace {
@@ -67,79 +66,57 @@ TEST(LogLines, ShowControlCharactersFromOutsideEscapedAndLeaveOtherTextAlone) {
             "-> 14:03:07  h\\x01 * difference 0 sec * clock not set: no\\nway");
 }
 
-std::vector<std::string> Numbered(int count) {
+std::vector<std::string> Numbered(int count, const std::string& prefix = "") {
   std::vector<std::string> lines;
-  for (int i = 0; i < count; ++i) lines.push_back(std::to_string(i));
+  for (int i = 0; i < count; ++i) lines.push_back(prefix + std::to_string(i));
   return lines;
 }
 
 TEST(ActivityLog, NeverHoldsMoreThanAHundredLinesWhicheverWriterAddsTheNewest) {
   ActivityLog log;
-  for (const auto& line : Numbered(150)) log.AppendIncoming(line);
+  log.Append(Numbered(150));
   EXPECT_EQ(log.Lines().size(), 100u);
   EXPECT_EQ(log.Lines().front(), "50");
   log.TrimForRun();
   EXPECT_EQ(log.Lines().size(), 99u);
-  log.AppendRunLine("run");
+  log.Append({"in during the run"});  // a connection while the run waits
+  log.Append({"run"});
   EXPECT_EQ(log.Lines().size(), 100u);
-  log.AppendIncoming("in");
-  EXPECT_EQ(log.Lines().size(), 100u);
-  EXPECT_EQ(log.Lines().back(), "in");
+  EXPECT_EQ(log.Lines().back(), "run");
+  EXPECT_EQ(log.Lines().front(), "52");
 }
 
-TEST(ActivityLog, TellsItsViewOfEveryChange) {
-  ActivityLog log;
-  int removed = 0;
-  std::vector<std::string> appended;
-  log.SetListener({[&] { ++removed; }, [&](const std::string& line) { appended.push_back(line); }});
-  for (const auto& line : Numbered(101)) log.AppendIncoming(line);
-  EXPECT_EQ(removed, 1);
-  EXPECT_EQ(appended.size(), 101u);
-}
+// What a view shows when it follows every change it is told of.
+struct View {
+  std::deque<std::string> lines;
+  int changes = 0;
 
-TEST(IncomingLines, KeepsTheNewestHundredInOrderAndAsksForOneDrainPerBatch) {
-  IncomingLines queue;
-  int wakes = 0;
-  for (const auto& line : Numbered(250)) wakes += queue.Push(line) ? 1 : 0;
-  EXPECT_EQ(wakes, 1);
-  const auto taken = queue.TakeAll();
-  ASSERT_EQ(taken.size(), 100u);
-  EXPECT_EQ(taken.front(), "150");
-  EXPECT_EQ(taken.back(), "249");
-  EXPECT_EQ(queue.Dropped(), 150u);
-  EXPECT_TRUE(queue.Push("next"));
-}
-
-TEST(IncomingLines, ShowsTheSameAsAppendingEveryLine) {
-  ActivityLog everyLine, queued;
-  IncomingLines queue;
-  for (const auto& line : Numbered(30)) {
-    everyLine.AppendRunLine(line);
-    queued.AppendRunLine(line);
-  }
-  for (const auto& line : Numbered(1000)) {
-    everyLine.AppendIncoming("in " + line);
-    queue.Push("in " + line);
-  }
-  for (const auto& line : queue.TakeAll()) queued.AppendIncoming(line);
-  EXPECT_EQ(queued.Lines(), everyLine.Lines());
-}
-
-TEST(IncomingLines, ManyWritersLoseNoOrderWithinAWriter) {
-  IncomingLines queue(100000);
-  std::vector<std::thread> writers;
-  for (int w = 0; w < 8; ++w) {
-    writers.emplace_back([&queue, w] {
-      for (int i = 0; i < 1000; ++i) queue.Push(std::to_string(w) + ":" + std::to_string(i));
+  void Follow(ActivityLog& log) {
+    log.SetListener([this](std::size_t removed, const std::vector<std::string>& appended) {
+      ++changes;
+      ASSERT_LE(removed, lines.size());
+      EXPECT_LE(appended.size(), ActivityLog::kLimit);  // never hears of lines pushed out at once
+      lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(removed));
+      lines.insert(lines.end(), appended.begin(), appended.end());
     });
   }
-  for (auto& writer : writers) writer.join();
-  const auto taken = queue.TakeAll();
-  ASSERT_EQ(taken.size(), 8000u);
-  std::vector<int> next(8, 0);
-  for (const auto& line : taken) {
-    const int w = line[0] - '0';
-    EXPECT_EQ(line.substr(2), std::to_string(next[static_cast<std::size_t>(w)]++));
+};
+
+TEST(ActivityLog, ABatchKeepsWhatItsLinesOneByOneWouldAndTheViewFollowsInOneChange) {
+  for (const int before : {0, 30, 99, 100}) {
+    for (const int batch : {0, 1, 70, 100, 101, 250}) {
+      ActivityLog oneByOne, batched;
+      View view;
+      view.Follow(batched);
+      oneByOne.Append(Numbered(before, "old "));
+      batched.Append(Numbered(before, "old "));
+      const int changesBefore = view.changes;
+      for (const auto& line : Numbered(batch)) oneByOne.Append({line});
+      batched.Append(Numbered(batch));
+      EXPECT_EQ(batched.Lines(), oneByOne.Lines()) << before << " then " << batch;
+      EXPECT_EQ(view.lines, batched.Lines()) << before << " then " << batch;
+      EXPECT_EQ(view.changes - changesBefore, batch > 0 ? 1 : 0);
+    }
   }
 }
 

@@ -1,6 +1,6 @@
 // horalux-load: drives an RFC 868 server on a numeric address with N clients and prints
-// what came back. Exit status 0 when no query failed (refusals over a connection limit
-// are not failures), 1 otherwise.
+// what came back, and how long that took. Exit status 0 when no query failed (refusals over a
+// connection limit are not failures), 1 otherwise.
 //   horalux-load --port 37 --clients 64 --seconds 30 [--host 127.0.0.1] [--connections N]
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +32,6 @@ int main(int argc, char** argv) {
     }
   }
   const auto result = horalux::bench::RunLoad(options);
-  std::printf("%s\n", result.Summary().c_str());
+  std::printf("%s  elapsed %.3f s\n", result.Summary().c_str(), result.elapsedSeconds);
   return result.Failed() == 0 ? 0 : 1;
 }

@@ -7,6 +7,11 @@
 // process forked at the start, so that the figures of this process are the servers' own.
 //   time-server-bench [--seconds 2] [--rounds 3]
 // Exit status 0 when no query failed (refusals over the limit are counted, not failures).
+//
+// With --serve, it only runs one of the three servers on 127.0.0.1, prints its port and
+// serves until its standard input ends, so that a script can load it from outside beside
+// the real program (bench/program-bench):
+//   time-server-bench --serve time|reference|threads [--port 0]
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -240,22 +245,63 @@ void PrintMeasured(int clients, const Measured& m) {
       static_cast<unsigned long long>(m.threads.Failed()));
 }
 
+// Serves until standard input ends; returns the exit status.
+int ServeAlone(const std::string& kind, int port) {
+  const auto serveUntilInputEnds = [](int listening) {
+    std::printf("%d\n", listening);
+    std::fflush(stdout);
+    char byte;
+    while (::read(STDIN_FILENO, &byte, 1) > 0) {
+    }
+  };
+  if (kind == "reference") {
+    horalux::bench::ReferenceServer reference(port);
+    serveUntilInputEnds(reference.Port());
+  } else if (kind == "threads") {
+    horalux::bench::ThreadServer threads(port);
+    serveUntilInputEnds(threads.Port());
+  } else if (kind == "time") {
+    horalux::TIdTimeServer server;
+    horalux::TIdSocketHandle& binding = server.Bindings().AddBinding();
+    binding.IP = "127.0.0.1";
+    binding.Port = port;
+    server.MaxConnections = 20;
+    server.ListenQueue = 15;
+    server.SetActive(true);
+    serveUntilInputEnds(binding.Port);
+    server.SetActive(false);
+    horalux::AwaitThreadsEnded(std::chrono::seconds(10));
+  } else {
+    std::fprintf(stderr, "unknown server %s\n", kind.c_str());
+    return 2;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   double seconds = 2.0;
   int rounds = 3;
+  std::string serve;
+  int port = 0;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string flag = argv[i];
     if (flag == "--seconds") {
       seconds = std::atof(argv[i + 1]);
     } else if (flag == "--rounds") {
       rounds = std::atoi(argv[i + 1]);
+    } else if (flag == "--serve") {
+      serve = argv[i + 1];
+    } else if (flag == "--port") {
+      port = std::atoi(argv[i + 1]);
     } else {
       std::fprintf(stderr, "unknown option %s\n", flag.c_str());
       return 2;
     }
   }
+
+  if (!serve.empty()) return ServeAlone(serve, port);
 
   LoadProcess load;  // before any thread exists here
   horalux::bench::ReferenceServer reference;

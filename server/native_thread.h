@@ -1,13 +1,9 @@
 // TNativeThread: one system thread with a stack of a chosen size, which std::thread
 // cannot ask for. The server makes a thread per connection; with the platform's default
-// stack (8 MiB on Linux) every connection maps, faults in and unmaps a stack of its own.
-// Stacks made here are kept and reused once the thread that ran on one has finished, and
-// the C library leaves them alone at thread exit (it would otherwise hand the stack's
-// pages back to the system for each thread, which costs a page-table flush on every
-// processor the process runs on).
+// stack (8 MiB on Linux) every connection would map a stack that size. The C library
+// keeps the stacks of ended threads and reuses them.
 //
-// Thread-safety: one owner starts, joins or releases a thread object; not shared. The
-// kept stacks are shared by all threads under a lock of their own.
+// Thread-safety: one owner starts, joins or detaches a thread object; not shared.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +15,7 @@ class TNativeThread {
   using Body = void (*)(void* argument);
 
   TNativeThread() = default;
-  // Requires: not Joinable (joined, released, detached or never started).
+  // Requires: not Joinable (joined, detached or never started).
   ~TNativeThread();
   TNativeThread(TNativeThread&& other) noexcept;
   TNativeThread& operator=(TNativeThread&& other) noexcept;
@@ -32,22 +28,15 @@ class TNativeThread {
   bool Joinable() const noexcept { return started_; }
   // Waits until the thread has finished. Requires: Joinable, not called by the thread.
   void Join();
-  // Lets the thread finish on its own; its stack is reused once it has. May be called by
-  // the thread itself. Requires: Joinable.
-  void Release();
-  // For a thread that runs until the process ends: lets it go for good, stack included.
+  // Lets the thread finish on its own, unjoined; the system reclaims it when it ends. May
+  // be called by the thread itself. Requires: Joinable.
   void Detach();
-  // Waits until every released thread has finished (they run no code of their owners'
-  // any more, so this is short) and reclaims their stacks.
-  static void JoinReleased();
   // Whether the calling thread is this one. Requires: Joinable.
   bool IsCurrent() const noexcept;
 
  private:
   // The platform's thread handle, kept as bytes so that this header needs no system one.
   alignas(void*) unsigned char handle_[sizeof(void*)] = {};
-  void* stack_ = nullptr;  // the mapping the thread runs on, guard page first
-  std::size_t stackBytes_ = 0;
   bool started_ = false;
 };
 

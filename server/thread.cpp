@@ -102,7 +102,7 @@ void TThread::Run(void* raw) {
     }
     delete self;  // self-disposal: no one else holds the object any more
     // Let go with a reason: nobody owns this thread any more (see the header).
-    if (handle.Joinable()) handle.Release();
+    if (handle.Joinable()) handle.Detach();
   }
   // From here on the object may be gone (destroyed above, or by its owner after Join).
   if (counted) Graveyard::Instance().Discharge();
@@ -134,9 +134,7 @@ void TThread::JoinHandle() {
 }
 
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout) {
-  const bool none = Graveyard::Instance().Await(timeout);
-  TNativeThread::JoinReleased();
-  return none;
+  return Graveyard::Instance().Await(timeout);
 }
 
 }  // namespace horalux

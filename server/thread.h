@@ -2,19 +2,19 @@
 // system thread exists yet), started once, and either joined by its owner or, when
 // SelfDisposing, destroyed by itself on its own thread once its body has ended.
 //
-// A self-disposing thread has no owner to join it, so it lets its system thread go when
-// its object is gone, and the next thread start joins it once it has ended, without
-// waiting for it (TNativeThread::Release). Waiting for it instead, as each new thread
-// joining the one before did, put every thread's exit on another's path: under a stream
-// of short connections that chained thousands of finished threads. So that none can
-// outlive `main` unnoticed, the module counts every started thread until its body has
-// ended (and, for a self-disposing one, until its object is destroyed). AwaitThreadsEnded
-// waits for the count to reach zero and then joins the system threads that were let go:
-// afterwards no thread of ours runs any more, apart from threads started with
-// StartDetached. Program exit and tests call AwaitThreadsEnded.
+// A self-disposing thread has no owner to join it, so it detaches its system thread when
+// its object is gone (TNativeThread::Detach). Joining it from the next thread instead, as
+// each new thread joining the one before did, put every thread's exit on another's path:
+// under a stream of short connections that chained thousands of finished threads. So that
+// none can outlive `main` unnoticed, the module counts every started thread until its
+// body has ended (and, for a self-disposing one, until its object is destroyed).
+// AwaitThreadsEnded waits for the count to reach zero: afterwards no code of ours runs on
+// a thread of ours any more, apart from threads started with StartDetached, and a
+// detached thread only returns into the C library. Program exit and tests call
+// AwaitThreadsEnded.
 //
 // Threads run with a stack of StackBytes: server threads run short event handlers, and
-// small stacks can be kept and reused instead of mapping a new one for every connection.
+// a thread per connection should not map the platform's default of several MiB.
 //
 // Thread-safety: the state queries and RequestEnd may be called from any thread; Start
 // and SetSelfDisposing as documented; the object must be destroyed by exactly one party.
@@ -105,10 +105,9 @@ class TThread {
 };
 
 // Waits at most `timeout` until no started thread (but those started detached) runs its
-// body and every self-disposing thread has destroyed its object, then joins the system
-// threads of those that destroyed themselves. True when none is left; on false some still
-// run (for example one blocked in a call that nothing woke). A non-disposing thread's
-// system thread ends when its owner joins it.
+// body and every self-disposing thread has destroyed its object. True when none is left;
+// on false some still run (for example one blocked in a call that nothing woke). A
+// non-disposing thread's system thread ends when its owner joins it.
 bool AwaitThreadsEnded(std::chrono::milliseconds timeout);
 
 }  // namespace horalux
