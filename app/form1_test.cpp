@@ -15,6 +15,7 @@
 #include "app/form1_test_support.h"
 #include "app/url_label.h"
 #include "desktop/tray_icon.h"
+#include "platform/registry_file_store.h"
 #include "tests/support/loopback.h"
 #include "timeproto/time_server.h"
 
@@ -182,7 +183,7 @@ TEST_F(SaveTest, ARefusedWriteReachesTheErrorBoxWithAFullStop) {
   Form1Environment environment;
   environment.application = &application;
   environment.store =
-      std::make_unique<RegistryStore>(blocked + "/Horalux.reg", NewDefaultStoreFileSystem());
+      std::make_unique<RegFileStore>(blocked + "/Horalux.reg", NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
   environment.clockSetter = std::make_unique<RecordingClockSetter>();
   form = std::make_unique<TForm1>(std::move(environment));

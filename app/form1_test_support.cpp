@@ -4,7 +4,7 @@
 #include <QUrl>
 
 #include "app/event_loop_hooks.h"
-#include "platform/registry_store.h"
+#include "platform/registry_file_store.h"
 #include "platform/store_file_system.h"
 
 namespace horalux::testing {
@@ -35,7 +35,7 @@ TForm1& FormTest::Start() {
   Form1Environment environment;
   environment.application = &application;
   environment.store =
-      std::make_unique<RegistryStore>(folder.File("Horalux.reg"), NewDefaultStoreFileSystem());
+      std::make_unique<RegFileStore>(folder.File("Horalux.reg"), NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);
   clock = setter.get();

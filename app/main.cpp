@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
 
   horalux::Form1Environment environment;
   environment.application = &application;
-  environment.store = std::make_unique<horalux::RegistryStore>();
+  environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter(QDBusConnection::systemBus());
   int exitCode = 1;

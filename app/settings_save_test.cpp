@@ -9,7 +9,7 @@
 
 #include "app/form1_test_support.h"
 #include "platform/failing_file_system.h"
-#include "platform/registry_store.h"
+#include "platform/registry_file_store.h"
 
 namespace horalux::testing {
 namespace {
@@ -30,7 +30,7 @@ class SaveAsAWholeTest : public FormTest {
     Form1Environment environment;
     environment.application = &application;
     environment.store =
-        std::make_unique<RegistryStore>(folder.File("Horalux.reg"), std::move(fileSystem));
+        std::make_unique<RegFileStore>(folder.File("Horalux.reg"), std::move(fileSystem));
     environment.hostListPath = folder.File("server.lst");
     environment.clockSetter = std::make_unique<RecordingClockSetter>();
     form = std::make_unique<TForm1>(std::move(environment));
