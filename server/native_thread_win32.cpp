@@ -1,16 +1,14 @@
-// Threads of the C runtime (_beginthreadex, so the runtime's per-thread state is set up
-// and freed) with the stack reserved at the size asked for. Windows frees a thread's
-// stack itself when the thread ends; released threads are only remembered until they
-// have ended, so that JoinReleased can wait for them.
-#include <process.h>
+// Threads of the C runtime (_beginthreadex, so that the runtime's per-thread state is set
+// up and freed) with the stack reserved at the size asked for. Windows frees a thread's
+// stack when the thread ends.
 #include <windows.h>
 
-#include <algorithm>
+#include <process.h>
+
+#include <cerrno>
 #include <cstring>
-#include <mutex>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "server/native_thread.h"
 
@@ -24,43 +22,6 @@ HANDLE HandleOf(const unsigned char* bytes) {
   std::memcpy(&thread, bytes, sizeof thread);
   return thread;
 }
-
-// Threads released by their owners that may not have ended yet. Never destroyed: threads
-// may be released while static objects are destroyed.
-class Released {
- public:
-  static Released& Instance() {
-    static Released* const released = new Released;
-    return *released;
-  }
-
-  void Add(HANDLE thread) {
-    std::lock_guard lock(mutex_);
-    const auto ended = std::remove_if(threads_.begin(), threads_.end(), [](HANDLE entry) {
-      if (::WaitForSingleObject(entry, 0) != WAIT_OBJECT_0) return false;
-      ::CloseHandle(entry);
-      return true;
-    });
-    threads_.erase(ended, threads_.end());
-    threads_.push_back(thread);
-  }
-
-  void JoinAll() {
-    std::vector<HANDLE> threads;
-    {
-      std::lock_guard lock(mutex_);
-      threads.swap(threads_);
-    }
-    for (HANDLE thread : threads) {
-      ::WaitForSingleObject(thread, INFINITE);
-      ::CloseHandle(thread);
-    }
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<HANDLE> threads_;
-};
 
 struct Launch {
   TNativeThread::Body body;
@@ -82,8 +43,6 @@ TNativeThread::TNativeThread(TNativeThread&& other) noexcept { *this = std::move
 
 TNativeThread& TNativeThread::operator=(TNativeThread&& other) noexcept {
   std::memcpy(handle_, other.handle_, sizeof handle_);
-  stack_ = other.stack_;
-  stackBytes_ = other.stackBytes_;
   started_ = std::exchange(other.started_, false);
   return *this;
 }
@@ -100,7 +59,6 @@ void TNativeThread::Start(Body body, void* argument, std::size_t stackBytes) {
   }
   const auto handle = reinterpret_cast<HANDLE>(thread);
   std::memcpy(handle_, &handle, sizeof handle);
-  stackBytes_ = stackBytes;
   started_ = true;
 }
 
@@ -111,17 +69,10 @@ void TNativeThread::Join() {
   started_ = false;
 }
 
-void TNativeThread::Release() {
-  Released::Instance().Add(HandleOf(handle_));
-  started_ = false;
-}
-
 void TNativeThread::Detach() {
   ::CloseHandle(HandleOf(handle_));
   started_ = false;
 }
-
-void TNativeThread::JoinReleased() { Released::Instance().JoinAll(); }
 
 bool TNativeThread::IsCurrent() const noexcept {
   return ::GetThreadId(HandleOf(handle_)) == ::GetCurrentThreadId();
