@@ -88,11 +88,13 @@ bool ThreadListed(int systemThreadId) {
   return running;
 }
 
-// Windows does not say which call a thread waits in: a waiting thread is taken to be in
-// the accept the test has just made it call.
-bool BlockedInAccept(int systemThreadId) {
+bool Sleeping(int systemThreadId) {
   const long state = StateOf(systemThreadId);
   return state == kWaiting || (state == kInitialized && UsesNoProcessorTime(systemThreadId));
 }
+
+// Windows does not say which call a thread waits in: a waiting thread is taken to be in
+// the accept the test has just made it call.
+bool BlockedInAccept(int systemThreadId) { return Sleeping(systemThreadId); }
 
 }  // namespace horalux::testing
