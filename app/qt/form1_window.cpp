@@ -73,6 +73,7 @@ TForm1Window::TForm1Window(TApplication& application, LocaleText text)
     : application_(application), text_(std::move(text)) {
   CreateControls();
   CreateComponents();
+  ConnectHandlers();  // once: unbound, the handlers do nothing
 }
 
 TForm1Window::~TForm1Window() { Unbind(); }
@@ -110,7 +111,7 @@ void TForm1Window::CreateComponents() {
 
 std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
   return [this, handler] {
-    if (form_ != nullptr) form_->Guard([this, handler] { (form_->*handler)(); });
+    if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
   };
 }
 
@@ -133,7 +134,6 @@ void TForm1Window::Bind(TForm1& form) {
   application_.OnTerminate = [this] {
     if (form_ != nullptr) form_->QuitRequested();
   };
-  ConnectHandlers();
   Timer1->start();
   Timer2->start();
 }
