@@ -4,7 +4,7 @@
 #include <chrono>
 
 #include "app/form1_test_support.h"
-#include "stack/stack_posix.h"
+#include "stack/platform_stack.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"
 #include "timeproto/time_client.h"
@@ -151,7 +151,7 @@ TEST_F(SyncTest, StartUpRunHappensWithTheWindowHidden) {
 }
 
 // Answers every name with loopback, so that no name below is ever asked of a resolver.
-class LoopbackLookupStack : public TIdStackPosix {
+class LoopbackLookupStack : public TIdStackPlatform {
  public:
   static std::vector<std::string>& LookedUp() {
     static std::vector<std::string> names;

@@ -3,6 +3,7 @@
 
 #include "app/error_box_text.h"
 #include "app/form1_test_support.h"
+#include "platform/registry_file_store.h"
 #include "tests/support/loopback.h"
 #include "timeproto/time_server.h"
 
@@ -156,7 +157,7 @@ TEST_F(SaveTest, ARefusedWriteReachesTheErrorBoxWithAFullStop) {
   // The store's folder turns into a file: no save can succeed, not even as root.
   const std::string blocked = folder.File("blocked");
   WriteFileText(blocked, "");
-  Start(std::make_unique<RegistryStore>(blocked + "/Horalux.reg", NewDefaultStoreFileSystem()));
+  Start(std::make_unique<RegFileStore>(blocked + "/Horalux.reg", NewDefaultStoreFileSystem()));
   view.messages.clear();
   view.hostText = "time.example";
   EXPECT_FALSE(form->Guard([this] { form->btSaveClick(); }));

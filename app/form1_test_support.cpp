@@ -4,6 +4,7 @@
 
 #include "base/main_thread.h"
 #include "net/anti_freeze.h"
+#include "platform/registry_file_store.h"
 #include "platform/store_file_system.h"
 
 namespace horalux::testing {
@@ -45,7 +46,7 @@ void FormTest::WriteHostList(const std::string& content) {
 TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) {
   Form1Environment environment;
   environment.store = store ? std::move(store)
-                            : std::make_unique<RegistryStore>(folder.File("Horalux.reg"),
+                            : std::make_unique<RegFileStore>(folder.File("Horalux.reg"),
                                                               NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);

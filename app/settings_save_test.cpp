@@ -4,6 +4,7 @@
 
 #include "app/form1_test_support.h"
 #include "platform/failing_file_system.h"
+#include "platform/registry_file_store.h"
 
 namespace horalux::testing {
 namespace {
@@ -25,7 +26,7 @@ TEST_F(SaveAsAWholeTest, AKillAtAnyPointLeavesAllFourOldOrAllFourNew) {
     auto fileSystem = std::make_unique<FailingFileSystem>();
     fileSystem->FailAt(FailingFileSystem::Step::Rename, FailingFileSystem::Mode::Crash, occurrence);
     Stop();
-    Start(std::make_unique<RegistryStore>(folder.File("Horalux.reg"), std::move(fileSystem)));
+    Start(std::make_unique<RegFileStore>(folder.File("Horalux.reg"), std::move(fileSystem)));
     view.hostText = "new.example";
     view.intervalPosition = 45;
     view.checked[TCheckBox::ckStartup] = false;

@@ -1,38 +1,24 @@
+// The settings rules against this system's store: the store file on Linux, the registry on
+// Windows. What only the store file does is in settings_store_posix_test.cpp.
 #include "app/settings_store.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include "platform/failing_file_system.h"
-#include "platform/scoped_temp_dir.h"
+#include "platform/registry_store_testing.h"
 
 namespace horalux {
 namespace {
 
-using testing::FailingFileSystem;
-
-const std::string kHeader = "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Vantok\\Horalux]\n";
+using testing::Dword;
+using testing::Sz;
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  SettingsStoreTest() {
-    ::mkdir(dir_.File("Vantok").c_str(), 0700);
-    auto fs = std::make_unique<FailingFileSystem>();
-    fs_ = fs.get();
-    store_ = std::make_unique<RegistryStore>(path_, std::move(fs));
-  }
+  RegistryStore& Store() { return registry_->Store(); }
+  const std::string& Key() const { return registry_->SubKey(); }
+  RegValue Raw(std::string_view name) { return Store().CreateKey(Key())->QueryValue(name).value; }
 
-  // A store holding these value lines under the settings key.
-  void Holding(const std::string& lines) { testing::WriteFileText(path_, kHeader + lines); }
-  std::string FileText() const { return testing::ReadFileText(path_); }
-  RegValue Raw(std::string_view name) {
-    return store_->CreateKey(kSettingsKey)->QueryValue(name).value;
-  }
-
-  testing::ScopedTempDir dir_;
-  std::string path_ = dir_.File("Vantok/Horalux.reg");
-  FailingFileSystem* fs_ = nullptr;
-  std::unique_ptr<RegistryStore> store_;
+  std::unique_ptr<testing::TestRegistry> registry_ = testing::NewTestRegistry();
 };
 
 // Runs `read` and returns the message of the ERegistryException it raises.
@@ -47,9 +33,9 @@ std::string FailureOf(Read read) {
 }
 
 TEST_F(SettingsStoreTest, FirstStartCreatesTheEmptyKeyAndReadsAnEmptyHost) {
-  SettingsStore settings(*store_);
+  SettingsStore settings(Store(), Key());
   EXPECT_TRUE(settings.KeyOpen());
-  EXPECT_EQ(FileText(), kHeader + "\n");
+  EXPECT_TRUE(registry_->KeyExists());
   EXPECT_EQ(settings.ReadString(kHostValue), "");
   EXPECT_EQ(FailureOf([&] { settings.ReadInteger(kIntervalValue); }),
             "Konnte Daten für 'Interval' nicht holen");
@@ -57,19 +43,16 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheEmptyKeyAndReadsAnEmptyHost) {
 
 TEST_F(SettingsStoreTest, SavedSettingsReadBack) {
   {
-    SettingsStore settings(*store_);
+    SettingsStore settings(Store(), Key());
     settings.WriteString(kHostValue, "time.example");
     settings.WriteInteger(kIntervalValue, IntervalToRegistry(45));
     settings.WriteBool(kSyncOnStartupValue, false);
     settings.WriteBool(kStartServerValue, true);
   }
-  EXPECT_EQ(FileText(), kHeader +
-                            "\"Host\"=\"time.example\"\n"
-                            "\"Interval\"=dword:0000002d\n"
-                            "\"Sync on Startup\"=dword:00000000\n"
-                            "\"Start Server\"=dword:00000001\n"
-                            "\n");
-  const SettingsStore settings(*store_);
+  EXPECT_EQ(Raw(kIntervalValue), Dword(45));
+  EXPECT_EQ(Raw(kSyncOnStartupValue), Dword(0));
+  EXPECT_EQ(Raw(kStartServerValue), Dword(1));
+  const SettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadString(kHostValue), "time.example");
   EXPECT_EQ(IntervalFromRegistry(settings.ReadInteger(kIntervalValue)), 45);
   EXPECT_FALSE(settings.ReadBool(kSyncOnStartupValue));
@@ -77,7 +60,7 @@ TEST_F(SettingsStoreTest, SavedSettingsReadBack) {
 }
 
 TEST_F(SettingsStoreTest, StringIsStoredAsRegSzCountingItsNul) {
-  SettingsStore settings(*store_);
+  SettingsStore settings(Store(), Key());
   settings.WriteString(kHostValue, "time.example");
   EXPECT_EQ(Raw(kHostValue), (RegValue{kRegSz, std::string("time.example\0", 13)}));
   settings.WriteString(kHostValue, "");
@@ -86,17 +69,15 @@ TEST_F(SettingsStoreTest, StringIsStoredAsRegSzCountingItsNul) {
 }
 
 TEST_F(SettingsStoreTest, StringReadsFollowTheRules) {
-  Holding(
-      "\"Empty\"=\"\"\n"
-      "\"Size0\"=hex(1):\n"
-      "\"Size0Dword\"=hex(4):\n"
-      "\"Expand\"=hex(2):25,48,4f,4d,45,25,00\n"
-      "\"Nul\"=hex(1):61,00,62,00\n"
-      "\"NoNul\"=hex(1):61,62\n"
-      "\"Dword\"=dword:00000001\n"
-      "\"Binary\"=hex:61,00\n"
-      "\"Damaged\"=\"cut\n");
-  const SettingsStore settings(*store_);
+  registry_->Plant("Empty", Sz(""));
+  registry_->Plant("Size0", {kRegSz, ""});
+  registry_->Plant("Size0Dword", {kRegDword, ""});
+  registry_->Plant("Expand", {kRegExpandSz, std::string("%HOME%\0", 7)});
+  registry_->Plant("Nul", {kRegSz, std::string("a\0b\0", 4)});
+  registry_->Plant("NoNul", {kRegSz, "ab"});
+  registry_->Plant("Dword", Dword(1));
+  registry_->Plant("Binary", {kRegBinary, std::string("a\0", 2)});
+  const SettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadString("Missing"), "");
   EXPECT_EQ(settings.ReadString("Empty"), "");
   EXPECT_EQ(settings.ReadString("Size0"), "");
@@ -106,27 +87,22 @@ TEST_F(SettingsStoreTest, StringReadsFollowTheRules) {
   EXPECT_EQ(settings.ReadString("NoNul"), "ab");
   EXPECT_EQ(FailureOf([&] { settings.ReadString("Dword"); }), "Ungültiger Datentyp für 'Dword'");
   EXPECT_EQ(FailureOf([&] { settings.ReadString("Binary"); }), "Ungültiger Datentyp für 'Binary'");
-  EXPECT_EQ(FailureOf([&] { settings.ReadString("Damaged"); }),
-            "Konnte Daten für 'Damaged' nicht holen");
 }
 
 TEST_F(SettingsStoreTest, IntegerReadsFollowTheRules) {
-  Holding(
-      "\"Interval\"=dword:0000012c\n"
-      "\"Negative\"=dword:ffffffff\n"
-      "\"Short\"=hex(4):2c,01\n"
-      "\"FiveBytes\"=hex(4):01,00,00,00,00\n"
-      "\"Text\"=\"1\"\n"
-      "\"LongText\"=\"3000\"\n"
-      "\"Binary\"=hex:01,00,00,00\n"
-      "\"Qword\"=hex(b):01,00,00,00,00,00,00,00\n"
-      "\"Deleted\"=-\n"
-      "\"Damaged\"=dword:0000\n");
-  const SettingsStore settings(*store_);
+  registry_->Plant("Interval", Dword(300));
+  registry_->Plant("Negative", Dword(0xffffffff));
+  registry_->Plant("Short", {kRegDword, "\x2c\x01"});
+  registry_->Plant("FiveBytes", {kRegDword, std::string("\1\0\0\0\0", 5)});
+  registry_->Plant("Text", Sz("1"));
+  registry_->Plant("LongText", Sz("3000"));
+  registry_->Plant("Binary", {kRegBinary, std::string("\1\0\0\0", 4)});
+  registry_->Plant("Qword", {kRegQword, std::string("\1\0\0\0\0\0\0\0", 8)});
+  const SettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadInteger("Interval"), 300);
   EXPECT_EQ(settings.ReadInteger("Negative"), -1);
   EXPECT_EQ(settings.ReadInteger("Short"), 300);
-  for (const char* name : {"Missing", "FiveBytes", "LongText", "Qword", "Deleted", "Damaged"}) {
+  for (const char* name : {"Missing", "FiveBytes", "LongText", "Qword"}) {
     EXPECT_EQ(FailureOf([&] { settings.ReadInteger(name); }),
               std::string("Konnte Daten für '") + name + "' nicht holen");
   }
@@ -137,75 +113,56 @@ TEST_F(SettingsStoreTest, IntegerReadsFollowTheRules) {
 }
 
 TEST_F(SettingsStoreTest, BooleanIsAnyNonZeroInteger) {
-  Holding(
-      "\"Zero\"=dword:00000000\n\"One\"=dword:00000001\n\"Two\"=dword:00000002\n"
-      "\"High\"=dword:80000000\n");
-  const SettingsStore settings(*store_);
+  registry_->Plant("Zero", Dword(0));
+  registry_->Plant("One", Dword(1));
+  registry_->Plant("Two", Dword(2));
+  registry_->Plant("High", Dword(0x80000000));
+  const SettingsStore settings(Store(), Key());
   EXPECT_FALSE(settings.ReadBool("Zero"));
   EXPECT_TRUE(settings.ReadBool("One"));
   EXPECT_TRUE(settings.ReadBool("Two"));
   EXPECT_TRUE(settings.ReadBool("High"));
 }
 
-TEST_F(SettingsStoreTest, RefusedWriteRaisesAndLeavesTheStoreAsItWas) {
-  SettingsStore settings(*store_);
-  settings.WriteString(kHostValue, "old.example");
-  const std::string before = FileText();
-  for (const auto step : {FailingFileSystem::Step::Read, FailingFileSystem::Step::Append,
-                          FailingFileSystem::Step::Rename}) {
-    fs_->FailAt(step);
-    EXPECT_EQ(FailureOf([&] { settings.WriteInteger(kIntervalValue, 45); }),
-              "Konnte Daten für 'Interval' nicht setzen");
-    EXPECT_EQ(FileText(), before);
-  }
-  fs_->FailAt(FailingFileSystem::Step::Append);
-  EXPECT_EQ(FailureOf([&] { settings.WriteString(kHostValue, "new.example"); }),
-            "Konnte Daten für 'Host' nicht setzen");
-  EXPECT_EQ(settings.ReadString(kHostValue), "old.example");
-}
-
 TEST_F(SettingsStoreTest, CollectedWritesAreSavedTogetherOrNotAtAll) {
-  Holding("\"Host\"=\"old.example\"\n");
-  const std::string before = FileText();
+  registry_->Plant("Host", Sz("old.example"));
   std::vector<std::string> reasons;
-  SettingsStore settings(*store_, kSettingsKey,
+  SettingsStore settings(Store(), Key(),
                          [&](const std::string& reason) { reasons.push_back(reason); });
-  const auto saveFour = [&] {
+  const std::string unstorable = registry_->UnstorableValueName();
+  const auto saveFour = [&](std::string_view lastName) {
     settings.BeginWrites();
     settings.WriteString(kHostValue, "new.example");
     settings.WriteInteger(kIntervalValue, 45);
     settings.WriteBool(kSyncOnStartupValue, false);
-    settings.WriteBool(kStartServerValue, true);
+    settings.WriteBool(lastName, true);
     settings.CommitWrites();
   };
-  fs_->FailAt(FailingFileSystem::Step::Rename);
-  EXPECT_EQ(FailureOf(saveFour), "Konnte Daten für 'Host' nicht setzen");
-  EXPECT_EQ(FileText(), before);
+  EXPECT_EQ(FailureOf([&] { saveFour(unstorable); }),
+            "Konnte Daten für '" + unstorable + "' nicht setzen");
   ASSERT_EQ(reasons.size(), 1u);
-  EXPECT_NE(reasons[0].find(path_), std::string::npos) << reasons[0];
+  EXPECT_FALSE(reasons[0].empty());
+  EXPECT_EQ(Raw(kHostValue), Sz("old.example"));
+  EXPECT_EQ(Raw(kIntervalValue), RegValue{});
 
-  settings.BeginWrites();  // a name no line can carry is the one reported
-  settings.WriteString(kHostValue, "new.example");
-  settings.WriteBool("Bad\nName", true);
-  EXPECT_EQ(FailureOf([&] { settings.CommitWrites(); }),
-            "Konnte Daten für 'Bad\nName' nicht setzen");
-  EXPECT_EQ(FileText(), before);
+  saveFour(kStartServerValue);
+  EXPECT_EQ(Raw(kHostValue), Sz("new.example"));
+  EXPECT_EQ(Raw(kIntervalValue), Dword(45));
+  EXPECT_EQ(Raw(kSyncOnStartupValue), Dword(0));
+  EXPECT_EQ(Raw(kStartServerValue), Dword(1));
+}
 
-  const int renames = fs_->Calls(FailingFileSystem::Step::Rename);
-  saveFour();
-  EXPECT_EQ(fs_->Calls(FailingFileSystem::Step::Rename), renames + 1);
-  EXPECT_EQ(FileText(), kHeader +
-                            "\"Host\"=\"new.example\"\n"
-                            "\"Interval\"=dword:0000002d\n"
-                            "\"Sync on Startup\"=dword:00000000\n"
-                            "\"Start Server\"=dword:00000001\n");
+TEST_F(SettingsStoreTest, ARefusedSingleWriteRaisesWithTheValuesName) {
+  SettingsStore settings(Store(), Key(), [](const std::string&) {});
+  settings.WriteString(kHostValue, "old.example");
+  const std::string unstorable = registry_->UnstorableValueName();
+  EXPECT_EQ(FailureOf([&] { settings.WriteInteger(unstorable, 45); }),
+            "Konnte Daten für '" + unstorable + "' nicht setzen");
+  EXPECT_EQ(settings.ReadString(kHostValue), "old.example");
 }
 
 TEST_F(SettingsStoreTest, KeyThatCannotBeOpenedReadsAsMissingAndRefusesWrites) {
-  testing::ScopedTempDir dir;
-  testing::WriteFileText(dir.File("Vantok"), "a file where the folder belongs");
-  RegistryStore blocked(dir.File("Vantok/Horalux.reg"), std::make_unique<FailingFileSystem>());
-  SettingsStore settings(blocked);
+  SettingsStore settings(Store(), "SOFTWARE\\\\Vantok", [](const std::string&) {});
   EXPECT_FALSE(settings.KeyOpen());
   EXPECT_EQ(settings.ReadString(kHostValue), "");
   EXPECT_EQ(FailureOf([&] { settings.ReadInteger(kIntervalValue); }),

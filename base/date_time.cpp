@@ -3,7 +3,7 @@
 #include <chrono>
 #include <cmath>
 
-#include "base/local_offset.h"
+#include "base/time_zone.h"
 
 namespace horalux {
 namespace {
@@ -39,8 +39,9 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
 TDateTime Now() {
   using namespace std::chrono;
   const auto sinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-  const std::int64_t localMs =
-      sinceEpoch.count() + LocalOffsetSeconds(sinceEpoch.count() / 1000) * 1000;
+  // A zone the system cannot read leaves the clock at UTC.
+  const std::int64_t biasMinutes = BiasMinutes(ReadTimeZone()).value_or(0);
+  const std::int64_t localMs = sinceEpoch.count() - biasMinutes * 60'000;
   return static_cast<double>(localMs) / kMsPerDay + kUnixEpochDays;
 }
 

@@ -1,6 +1,7 @@
 # horalux_add_test(<name> LABEL <unit|net|gui|e2e> SOURCES ... [LIBS ...])
 # One GoogleTest executable whose tests CTest discovers one by one under a label. Sources
-# of the other platform are left out (cmake/HoraluxPlatform.cmake).
+# of the other platform are left out (cmake/HoraluxPlatform.cmake). A cross-built program
+# is listed when the tests run, through the emulator, never while building.
 function(horalux_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   horalux_platform_sources(sources ${T_SOURCES})
@@ -9,7 +10,12 @@ function(horalux_add_test name)
   if(NOT "GTest::gtest_main" IN_LIST T_LIBS AND NOT T_LABEL STREQUAL "gui")
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
+  set(discovery POST_BUILD)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery PRE_TEST)
+  endif()
   gtest_discover_tests(${name}
     PROPERTIES LABELS ${T_LABEL}
+    DISCOVERY_MODE ${discovery}
     DISCOVERY_TIMEOUT 60)
 endfunction()

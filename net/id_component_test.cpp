@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "stack/exceptions.h"
-#include "stack/stack_posix.h"
+#include "stack/platform_stack.h"
 #include "tests/support/scoped_env.h"
 
 namespace horalux {
@@ -13,7 +13,7 @@ namespace {
 
 int stacksMade = 0;
 int stacksFreed = 0;
-class CountingStack : public TIdStackPosix {
+class CountingStack : public TIdStackPlatform {
  public:
   CountingStack() { ++stacksMade; }
   ~CountingStack() override { ++stacksFreed; }

@@ -1,7 +1,6 @@
 #include "net/io_handler_socket.h"
 
 #include <gtest/gtest.h>
-#include <netinet/tcp.h>
 
 #include <chrono>
 #include <vector>

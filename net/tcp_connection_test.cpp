@@ -1,7 +1,6 @@
 #include "net/tcp_connection.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 
 #include <chrono>
 #include <sstream>
@@ -133,8 +132,7 @@ TEST_F(ConnectionTest, CloseConnectionTwiceRepeatsItsEventsAndFreesTheHandlerOnc
 }
 
 TEST_F(ConnectionTest, SendingToAResetPeerRaisesASocketErrorAndClosesTheSocket) {
-  linger hard{1, 0};
-  ::setsockopt(peer.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  testing::ResetOnClose(peer.get());
   peer.Reset();
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const std::string data(4096, 'x');

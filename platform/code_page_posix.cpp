@@ -1,4 +1,7 @@
-// iconv does the code page's work; this file adds the escapes for what it cannot convert.
+// iconv does the code page's work; this file adds the escapes for what it cannot convert. A
+// character is only decoded when it encodes back to the very bytes it came from: some code
+// pages map several byte sequences to one character (CP932 does), and a round trip must
+// give back every byte.
 #include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
@@ -6,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <utility>
 
 #include "platform/code_page.h"
 
@@ -15,6 +20,7 @@ namespace {
 constexpr char16_t kEscapeBase = 0xDC00;
 constexpr char kUnencodable = '?';
 constexpr const char* kUnits = "UTF-16LE";
+constexpr std::size_t kLongestCharacter = 4;  // bytes, in the code pages of this program
 
 // One direction of conversion, open for the length of one call.
 class Converter {
@@ -27,6 +33,11 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
 
   bool IsOpen() const noexcept { return descriptor_ != reinterpret_cast<iconv_t>(-1); }
+
+  // Back to the initial shift state, for a conversion of its own.
+  void Reset() {
+    if (IsOpen()) ::iconv(descriptor_, nullptr, nullptr, nullptr, nullptr);
+  }
 
   // Converts [in, in + inLeft) into `out` up to the first input it cannot convert; returns
   // false with `in` at that input, true when all of it was converted.
@@ -97,6 +108,72 @@ void EncodeRun(Converter& converter, std::u16string_view run, std::string& bytes
   }
 }
 
+// Encodes text with escapes: each escape gives back its byte, the runs between them go
+// through `encoder`.
+std::string EncodeWith(Converter& encoder, std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::size_t runStart = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (!IsByteEscapeAt(text, i)) continue;
+    encoder.Reset();
+    EncodeRun(encoder, text.substr(runStart, i - runStart), bytes);
+    bytes += static_cast<char>(text[i] - kEscapeBase);
+    runStart = i + 1;
+  }
+  encoder.Reset();
+  EncodeRun(encoder, text.substr(runStart), bytes);
+  return bytes;
+}
+
+// The text of `bytes` when all of them decode and encode back to themselves.
+std::optional<std::u16string> DecodeExactly(Converter& decoder, Converter& encoder,
+                                            std::string_view bytes) {
+  const char* in = bytes.data();
+  std::size_t inLeft = bytes.size();
+  std::string units;
+  decoder.Reset();
+  if (!decoder.Convert(in, inLeft, units)) return std::nullopt;
+  std::u16string text;
+  AppendUnits(units, text);
+  if (EncodeWith(encoder, text) != bytes) return std::nullopt;
+  return text;
+}
+
+// The length and text of the character that `bytes` start with, when one decodes exactly.
+std::optional<std::pair<std::size_t, std::u16string>> CharacterAt(Converter& decoder,
+                                                                  Converter& encoder,
+                                                                  std::string_view bytes) {
+  for (std::size_t length = 1; length <= kLongestCharacter && length <= bytes.size(); ++length) {
+    if (auto text = DecodeExactly(decoder, encoder, bytes.substr(0, length))) {
+      return std::make_pair(length, std::move(*text));
+    }
+  }
+  return std::nullopt;
+}
+
+// Decodes character by character; a byte that starts none becomes its escape.
+std::u16string DecodeEach(Converter& decoder, Converter& encoder, std::string_view bytes) {
+  std::u16string text;
+  text.reserve(bytes.size());
+  std::size_t at = 0;
+  while (at < bytes.size()) {
+    const auto byte = static_cast<unsigned char>(bytes[at]);
+    std::optional<std::pair<std::size_t, std::u16string>> character;
+    if (decoder.IsOpen()) character = CharacterAt(decoder, encoder, bytes.substr(at));
+    if (character) {
+      text += character->second;
+      at += character->first;
+    } else {
+      // Without a code page ASCII stays itself; anything else becomes its escape.
+      text += !decoder.IsOpen() && byte < 0x80 ? char16_t{byte}
+                                               : static_cast<char16_t>(kEscapeBase + byte);
+      ++at;
+    }
+  }
+  return text;
+}
+
 }  // namespace
 
 CodePage CodePage::User() {
@@ -111,41 +188,20 @@ CodePage CodePage::User() {
 std::u16string CodePage::Decode(std::string_view bytes) const {
   // Most text is ASCII (times, addresses, most hosts), which every code page keeps.
   if (IsAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
-  Converter converter(kUnits, name_.c_str());
-  std::u16string text;
-  text.reserve(bytes.size());
-  const char* in = bytes.data();
-  std::size_t inLeft = bytes.size();
-  while (inLeft > 0) {
-    std::string units;
-    const bool whole = converter.IsOpen() && converter.Convert(in, inLeft, units);
-    AppendUnits(units, text);
-    if (whole) break;
-    const auto byte = static_cast<unsigned char>(*in++);
-    --inLeft;
-    text += converter.IsOpen() || byte >= 0x80 ? static_cast<char16_t>(kEscapeBase + byte)
-                                               : char16_t{byte};
+  Converter decoder(kUnits, name_.c_str());
+  Converter encoder(name_.c_str(), kUnits);
+  if (decoder.IsOpen()) {
+    if (std::optional<std::u16string> whole = DecodeExactly(decoder, encoder, bytes)) return *whole;
   }
-  return text;
+  return DecodeEach(decoder, encoder, bytes);
 }
 
 std::string CodePage::Encode(std::u16string_view text) const {
-  std::string bytes;
-  bytes.reserve(text.size());
   if (std::all_of(text.begin(), text.end(), [](char16_t unit) { return unit < 0x80; })) {
-    for (const char16_t unit : text) bytes += static_cast<char>(unit);
-    return bytes;
+    return std::string(text.begin(), text.end());
   }
-  Converter converter(name_.c_str(), kUnits);
-  std::size_t runStart = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!IsByteEscape(text[i])) continue;
-    EncodeRun(converter, text.substr(runStart, i - runStart), bytes);
-    bytes += static_cast<char>(text[i] - kEscapeBase);
-    runStart = i + 1;
-  }
-  EncodeRun(converter, text.substr(runStart), bytes);
-  return bytes;
+  Converter encoder(name_.c_str(), kUnits);
+  return EncodeWith(encoder, text);
 }
 
 }  // namespace horalux

@@ -1,11 +1,26 @@
-// Named locks shared by the processes of one user on one machine: the stand-in for named
-// kernel mutexes. A name maps to a lock file; the lock is an exclusive flock() on it. The
-// kernel drops a flock when the last descriptor of its open file goes away, also when the
-// holder is killed, so a lock left behind by a crashed process is free again at once.
+// Named locks shared by the processes of one user on one machine: the single-instance
+// guard's two mutexes. Taking a lock never waits. A lock whose holder dies (killed, crashed,
+// or its thread ended without letting go) is free again for the next one who tries.
 //
-// Where the lock files live. Nothing another account can create may take, fake or split a
-// lock, so a name never maps to a path in a folder that others can write. The folders, in
-// the order they are tried for each lock file (the first that can open it wins):
+// On Windows a name is a named kernel mutex (CreateMutexA, not owned at first; taken with a
+// wait of 0 ms, where WAIT_ABANDONED, a holder that died, counts as taken). Its full name is
+// "Local\" + the name, with '\' and '%' escaped as %5C and %25 (the kernel takes no '\'
+// in a name after the prefix): Folder() is "Local", Path() the full name. "Local\" is the
+// namespace of this desktop session (each session, local or remote, has its own), where
+// Windows puts a name without prefix anyway, so
+// older and other programs that use the bare name meet the same object; the prefix only
+// says so. "Global\" would let one user's instance shut out another user's on the same
+// machine, where each has their own tray and settings. The kernel itself gives nothing to
+// check about where the object lives: no other session can reach this namespace, and a
+// mutex is no file that others could plant.
+//
+// On Linux a name maps to a lock file; the lock is an exclusive flock() on it. The kernel
+// drops a flock when the last descriptor of its open file goes away, also when the holder
+// is killed, so a lock left behind by a crashed process is free again at once.
+//
+// Where the Linux lock files live. Nothing another account can create may take, fake or
+// split a lock, so a name never maps to a path in a folder that others can write. The
+// folders, in the order they are tried for each lock file (the first that can open it wins):
 //  1. $XDG_RUNTIME_DIR, when it is absolute and, checked with lstat, a real folder (no
 //     symlink) owned by this user that no one else may enter. After `su` it names the other
 //     user's folder and is skipped; a folder made read-only (0500) or a full file system
@@ -24,9 +39,11 @@
 //     machines sharing one home over NFS never see each other's locks.
 // When no folder can hold a lock file, TryLock reports Failed and Problem() says why.
 //
-// Thread-safety: one NamedMutex object belongs to one thread at a time. Two objects of
-// the same name exclude each other also within one process (flock locks an open file,
-// not a process).
+// Thread-safety: one NamedMutex object belongs to one thread at a time; on Windows the
+// thread that took the lock must be the one that lets it go (the object's destructor
+// included). Two objects of the same name exclude each other also within one process and
+// one thread, on both systems (a Windows mutex would let its owning thread take it again:
+// the objects of this process that hold a lock are kept in a list for that).
 #pragma once
 
 #include <memory>
@@ -36,24 +53,26 @@
 namespace horalux {
 
 // The path of the named object `name` (a lock file stem or a local socket) in `folder`:
-// the name with '/' and '%' escaped as %2F and %25, so that no name leaves the folder.
+// the name with the system's separator ('/'; on Windows '\') and '%' escaped as %2F (%5C)
+// and %25, so that no name leaves the folder.
 std::string NamedObjectPath(const std::string& folder, std::string_view name);
 
 enum class TLockResult {
   Acquired,       // this object holds the lock now
   HeldElsewhere,  // another object (in this or another process) holds it
-  Failed,         // no folder could take the lock file, or it could not be locked
+  Failed,         // no folder could take the lock file, or it could not be locked (on
+                  // Windows: no mutex of that name could be made)
 };
 
 class NamedMutex {
  public:
-  // Opens, creating it when missing, the lock file of `name` (its NamedObjectPath plus
-  // ".lock") in the first folder that takes it; does not lock. Never throws for system
-  // failures: TryLock then reports Failed and Problem() says why. The file is never
-  // removed: removing a lock file that another process has open would let two processes
-  // hold "the same" lock.
+  // Opens, creating it when missing, the named object of `name`: on Linux the lock file
+  // (its NamedObjectPath plus ".lock") in the first folder that takes it, on Windows the
+  // mutex; does not lock. Never throws for system failures: TryLock then reports Failed and
+  // Problem() says why. A lock file is never removed: removing one that another process has
+  // open would let two processes hold "the same" lock.
   explicit NamedMutex(std::string_view name);
-  // Closes the file, which releases the lock when this object holds it.
+  // Releases the lock when this object holds it, and closes the file or handle.
   ~NamedMutex();
   NamedMutex(const NamedMutex&) = delete;
   NamedMutex& operator=(const NamedMutex&) = delete;
@@ -64,7 +83,8 @@ class NamedMutex {
   void Unlock();
 
   bool Held() const noexcept { return held_; }
-  // The lock file and its folder; empty when no folder could take it.
+  // The lock file and its folder (on Windows the mutex's full name and its namespace);
+  // empty when no folder could take it (no mutex could be made).
   const std::string& Path() const noexcept { return path_; }
   const std::string& Folder() const noexcept { return folder_; }
   // Empty, or one line saying which folders were refused and the system's reasons.

@@ -1,76 +1,24 @@
+// What named mutexes do on every system. Linux's lock folders are tested in
+// named_mutex_posix_test.cpp, Windows's kernel names in named_mutex_win32_test.cpp.
 #include "platform/named_mutex.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <functional>
-#include <optional>
-#include <string>
-
-#include "platform/foreign_user_testing.h"
-#include "platform/scoped_temp_dir.h"
-
-extern char** environ;
+#include "platform/named_mutex_testing.h"
 
 namespace horalux {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace horalux::testing;
-
-// Points XDG_RUNTIME_DIR at a fresh folder (or unsets it) for one test.
-class ScopedRuntimeDir {
- public:
-  ScopedRuntimeDir() {
-    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) previous_ = old;
-    char pattern[] = "/tmp/horalux-named-mutex-XXXXXX";
-    folder_ = ::mkdtemp(pattern);
-    ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
-  }
-  ~ScopedRuntimeDir() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
-    if (previous_) {
-      ::setenv("XDG_RUNTIME_DIR", previous_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_RUNTIME_DIR");
-    }
-  }
-  ScopedRuntimeDir(const ScopedRuntimeDir&) = delete;
-  ScopedRuntimeDir& operator=(const ScopedRuntimeDir&) = delete;
-
-  const std::string& Folder() const { return folder_; }
-
- private:
-  std::string folder_;
-  std::optional<std::string> previous_;
-};
-
-std::string UniqueName(const char* stem) {
-  return std::string(stem) + "." + std::to_string(::getpid()) + ".OneInstance.Default";
-}
-
-TEST(NamedMutex, LivesInAPrivateRuntimeFolderUnderItsEscapedName) {
-  ScopedRuntimeDir runtime;
-  const NamedMutex mutex("Horalux.OneInstance.Default");
-  EXPECT_EQ(mutex.Folder(), runtime.Folder());
-  EXPECT_EQ(mutex.Path(), runtime.Folder() + "/Horalux.OneInstance.Default.lock");
-  EXPECT_EQ(NamedObjectPath("/f", "a/../b"), "/f/a%2F..%2Fb");
-  EXPECT_NE(NamedObjectPath("/f", "a/b"), NamedObjectPath("/f", "a%2Fb"));
-}
+using testing::LockHolderProcess;
+using testing::ScopedLockPlace;
+using testing::UniqueLockName;
 
 TEST(NamedMutex, ExcludesASecondHolderUntilTheFirstLetsGo) {
-  ScopedRuntimeDir runtime;
-  const std::string name = UniqueName("Exclusion");
+  const ScopedLockPlace place;
+  const std::string name = UniqueLockName("Exclusion");
   auto first = std::make_unique<NamedMutex>(name);
   NamedMutex second(name);
-  EXPECT_EQ(first->Path(), runtime.Folder() + "/" + name + ".lock");
+  EXPECT_EQ(first->Folder(), place.Folder());
 
   ASSERT_EQ(first->TryLock(), TLockResult::Acquired);
   EXPECT_EQ(first->TryLock(), TLockResult::Acquired);  // again by the holder
@@ -83,171 +31,30 @@ TEST(NamedMutex, ExcludesASecondHolderUntilTheFirstLetsGo) {
 
   second.Unlock();
   ASSERT_EQ(first->TryLock(), TLockResult::Acquired);
-  first.reset();  // closing releases
+  first.reset();  // going away releases
   EXPECT_EQ(second.TryLock(), TLockResult::Acquired);
 }
 
 TEST(NamedMutex, DifferentNamesDoNotMeet) {
-  ScopedRuntimeDir runtime;
-  NamedMutex one(UniqueName("One"));
-  NamedMutex other(UniqueName("Other"));
+  const ScopedLockPlace place;
+  NamedMutex one(UniqueLockName("One"));
+  NamedMutex other(UniqueLockName("Other"));
   EXPECT_EQ(one.TryLock(), TLockResult::Acquired);
   EXPECT_EQ(other.TryLock(), TLockResult::Acquired);
 }
 
-// A child process takes the lock and waits to be killed; `prepare` runs in it first.
-pid_t ChildHoldingLock(const std::string& name, const std::function<bool()>& prepare = {}) {
-  int ready[2];
-  if (::pipe(ready) != 0) return -1;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    ::close(ready[0]);
-    if (prepare && !prepare()) ::_exit(2);
-    NamedMutex mutex(name);
-    const char state = mutex.TryLock() == TLockResult::Acquired ? 'y' : 'n';
-    if (::write(ready[1], &state, 1) != 1) ::_exit(2);
-    for (;;) ::pause();
-  }
-  ::close(ready[1]);
-  char state = 0;
-  const bool locked = pid > 0 && ::read(ready[0], &state, 1) == 1 && state == 'y';
-  ::close(ready[0]);
-  return locked ? pid : -1;
-}
-
-void KillAndReap(pid_t pid) {
-  ::kill(pid, SIGKILL);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-}
-
-TEST(NamedMutex, ALockOfAKilledProcessIsFreeAtOnce) {
-  ScopedRuntimeDir runtime;
-  const std::string name = UniqueName("Abandoned");
-  const pid_t child = ChildHoldingLock(name);
-  ASSERT_GT(child, 0);
+TEST(NamedMutex, ExcludesAnotherProcessAndIsFreeOnceItsHolderIsKilled) {
+  const ScopedLockPlace place;
+  const std::string name = UniqueLockName("Abandoned");
+  LockHolderProcess holder(name);
+  ASSERT_TRUE(holder.Holding());
   NamedMutex mutex(name);
   EXPECT_EQ(mutex.TryLock(), TLockResult::HeldElsewhere);
-  KillAndReap(child);
+  holder.Kill();
   EXPECT_EQ(mutex.TryLock(), TLockResult::Acquired);
-}
 
-TEST(NamedMutex, AStartedChildProgramDoesNotKeepTheLock) {
-  ScopedRuntimeDir runtime;
-  const std::string name = UniqueName("Inherited");
-  auto holder = std::make_unique<NamedMutex>(name);
-  ASSERT_EQ(holder->TryLock(), TLockResult::Acquired);
-
-  pid_t child = 0;
-  char program[] = "/bin/sleep";
-  char seconds[] = "300";
-  char* argv[] = {program, seconds, nullptr};
-  ASSERT_EQ(::posix_spawn(&child, program, nullptr, nullptr, argv, environ), 0);
-
-  holder.reset();
-  NamedMutex next(name);
-  EXPECT_EQ(next.TryLock(), TLockResult::Acquired);
-  KillAndReap(child);
-}
-
-// Another account plants things where this user's locks could go; the checks run in child
-// processes as an unprivileged user of the test's own (see foreign_user_testing.h).
-class NamedMutexAmongUsers : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as other users";
-    ::chmod(scratch.Path().c_str(), 0755);
-    for (const std::string& name : tmpNames) RemovePlanted(name);
-  }
-  void TearDown() override {
-    for (const std::string& name : tmpNames) RemovePlanted(name);
-  }
-
-  // A folder in the scratch folder owned by the test user.
-  std::string UsersFolder(const std::string& name, mode_t mode = 0700) {
-    PlantFolder(scratch.File(name), user, mode);
-    return scratch.File(name);
-  }
-
-  // As the test user: the folder the lock went to and how taking it went.
-  std::string Check(const std::string& runtimeDir, const std::string& home = "") {
-    return RunAsUser(user, runtimeDir, home, [] {
-      NamedMutex mutex(kName);
-      switch (mutex.TryLock()) {
-        case TLockResult::Acquired:
-          return mutex.Folder() + " acquired";
-        case TLockResult::HeldElsewhere:
-          return mutex.Folder() + " held elsewhere";
-        case TLockResult::Failed:
-          break;
-      }
-      return "failed: " + mutex.Problem();
-    });
-  }
-
-  // True when `path` is a folder of the test user with mode 0700.
-  bool UsersPrivateFolder(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == user &&
-           (info.st_mode & 07777) == 0700;
-  }
-
-  static constexpr char kName[] = "Horalux.OneInstance.Default";
-  const uid_t user = TestUser();
-  const std::vector<std::string> tmpNames = PrivateTmpNames(user);
-  ScopedTempDir scratch;
-};
-
-TEST_F(NamedMutexAmongUsers, AnUnusableRuntimeFolderLeadsToAPrivateFolderOfTheUser) {
-  const std::string good = UsersFolder("good");
-  PlantFile(scratch.File("file"), user);
-  PlantSymlink(scratch.File("link"), good, user);
-  PlantFolder(scratch.File("others"), kOtherUser, 0700);
-  const std::string unusable[] = {"",
-                                  "relative/runtime",
-                                  scratch.File("missing"),
-                                  scratch.File("file"),
-                                  scratch.File("link"),
-                                  scratch.File("others"),
-                                  UsersFolder("open", 0755),
-                                  UsersFolder("read-only", 0500)};
-  for (const std::string& runtime : unusable) {
-    EXPECT_EQ(Check(runtime), tmpNames[0] + " acquired") << "XDG_RUNTIME_DIR=" << runtime;
-  }
-  EXPECT_TRUE(UsersPrivateFolder(tmpNames[0]));
-  EXPECT_EQ(Check(good), good + " acquired");
-}
-
-TEST_F(NamedMutexAmongUsers, WhatAnotherUserPlantsAtThePrivateNamesIsPassedOver) {
-  PlantFolder(tmpNames[0], kOtherUser, 0777);
-  PlantSymlink(tmpNames[1], UsersFolder("mine"), kOtherUser);
-  const int socket = PlantListeningSocket(tmpNames[2], kOtherUser);
-  PlantFile(tmpNames[3], kOtherUser);
-  const std::string home = UsersFolder("home");
-  const std::string chosen = Check("", home);
-  ASSERT_EQ(chosen.rfind(home + "/.cache/horalux-", 0), 0u) << chosen;
-  const std::string folder = chosen.substr(0, chosen.find(' '));
-  EXPECT_TRUE(UsersPrivateFolder(folder));
-
-  // Once the first instance runs there, removing a plant sends no one elsewhere.
-  const pid_t holder = ChildHoldingLock(kName, [&] {
-    ::setenv("HOME", home.c_str(), 1);
-    ::unsetenv("XDG_RUNTIME_DIR");
-    return BecomeUser(user);
-  });
-  ASSERT_GT(holder, 0);
-  RemovePlanted(tmpNames[0]);
-  RemovePlanted(tmpNames[3]);
-  EXPECT_EQ(Check("", home), folder + " held elsewhere");
-  KillAndReap(holder);
-  ::close(socket);
-}
-
-TEST_F(NamedMutexAmongUsers, WithoutAnyPrivatePlaceTheLockFailsAndSaysWhy) {
-  for (const std::string& name : tmpNames) PlantFolder(name, kOtherUser, 0700);
-  const std::string result = Check("");
-  EXPECT_EQ(result.rfind("failed: ", 0), 0u) << result;
-  EXPECT_NE(result.find(tmpNames[0] + ": owned by another user"), std::string::npos) << result;
+  LockHolderProcess next(name);  // and held in turn by this process
+  EXPECT_FALSE(next.Holding());
 }
 
 }  // namespace

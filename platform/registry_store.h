@@ -1,20 +1,15 @@
-// The per-user settings store that stands in for the current user's registry hive: a file
-// in the registry editor's export format (REGEDIT4 when the store is new, else the format
-// it was found in; see regedit_document.h), by default $XDG_CONFIG_HOME/Vantok/Horalux.reg.
-// It offers what the registry calls of the program do: create-or-open a key, query a value,
-// set values.
+// The per-user settings store as the program's registry calls see it: create-or-open a key
+// under the current user, query a value, set values. Each system has its own, made by
+// NewUserRegistryStore(): on Windows the registry itself (HKEY_CURRENT_USER), on Linux a file
+// in the registry editor's export format (registry_file_store.h). Key paths, value names,
+// value types and bytes are the registry's on both, so the program's reading and writing
+// rules hold the same way everywhere.
 //
-// Like the registry, every call works on the store as it is now: each query reads the file,
-// each set reads it, changes its values and saves at once (atomically, mode 0600; see
-// SaveAtomically). Several values set in one call are saved in one replace, so a crash
-// leaves all of them old or all of them new. Lines the store does not understand are
-// written back as they were, including a whole file that is no export at all: its lines
-// are kept and the header and key are added to it. Calls never throw for a damaged or
-// unreadable file; they report it.
+// Every call works on the store as it is now: a query sees what another program wrote a
+// moment ago. Calls never throw for system failures; they report them (nullptr, Unreadable,
+// false) and LastError() says why.
 //
-// Not thread-safe: one thread uses a store and its keys. Two processes saving at the same
-// moment each replace the whole file (the last one wins); the single-instance guard keeps
-// the program from doing that.
+// Not thread-safe: one thread uses a store and its keys.
 #pragma once
 
 #include <cstddef>
@@ -24,52 +19,36 @@
 #include <vector>
 
 #include "platform/reg_value.h"
-#include "platform/store_file_system.h"
 
 namespace horalux {
 
-class RegDocument;
 class RegistryKey;
 
 class RegistryStore {
  public:
-  // A store file larger than this is refused as unreadable instead of being loaded.
-  static constexpr std::size_t kMaxFileSize = std::size_t{64} << 20;
+  virtual ~RegistryStore() = default;
 
-  // The current user's store at DefaultStorePath() on the real file system.
-  RegistryStore();
-  RegistryStore(std::string filePath, std::unique_ptr<StoreFileSystem> fileSystem);
-  ~RegistryStore();
-  RegistryStore(const RegistryStore&) = delete;
-  RegistryStore& operator=(const RegistryStore&) = delete;
-
-  // Opens `subKey` (e.g. "SOFTWARE\Vantok\Horalux") under the current user, creating the
-  // folder, the file and the key, as an empty section, when they are missing.
-  // Returns nullptr when the file cannot be read or the new key cannot be saved, and when
-  // `subKey` is no valid key name (empty parts, control characters).
+  // Opens `subKey` (e.g. "SOFTWARE\Vantok\Horalux") under the current user with full
+  // access, creating it empty when it is missing. Returns nullptr when it can be neither
+  // opened nor created, and when `subKey` is no valid key name (IsValidSubKey).
   // The key refers to this store, which must outlive it.
-  std::unique_ptr<RegistryKey> CreateKey(std::string_view subKey);
+  virtual std::unique_ptr<RegistryKey> CreateKey(std::string_view subKey) = 0;
 
-  const std::string& FilePath() const noexcept { return filePath_; }
   // The system's reason for the last failed call, for diagnostics.
   const std::string& LastError() const noexcept { return lastError_; }
 
- private:
-  friend class RegistryKey;
-  // A missing file loads as an empty document; false when the file cannot be read.
-  bool Load(RegDocument* document);
-  bool Save(const RegDocument& document);
+ protected:
+  void RecordFailure(std::string reason) { lastError_ = std::move(reason); }
 
-  std::string filePath_;
-  std::unique_ptr<StoreFileSystem> fileSystem_;
+ private:
   std::string lastError_;
 };
 
 struct RegQueryResult {
   enum class Status {
     Found,       // `value` holds type and bytes
-    Missing,     // no such value (or a deletion line)
-    Unreadable,  // the value exists but its line is damaged, or the file cannot be read
+    Missing,     // no such value (or, in a store file, a deletion line)
+    Unreadable,  // the value exists but cannot be read (a damaged line, an unreadable store)
   };
   Status status = Status::Missing;
   RegValue value;
@@ -83,28 +62,49 @@ struct RegNamedValue {
 // An open key of a RegistryStore.
 class RegistryKey {
  public:
-  RegQueryResult QueryValue(std::string_view name) const;
-  // Stores `value` under `name` and saves the file. False when the store refuses: the file
-  // cannot be read or saved, or the name holds control characters. The file is then as before.
-  bool SetValue(std::string_view name, const RegValue& value);
-  // Stores every value, in order, and saves the file once: after a crash it holds either
-  // all of them or none. False when the store refuses, the file then as before; `refused`
-  // (when given) receives the index of the value whose name cannot be stored, or 0 when
-  // the file itself cannot be read or saved.
-  bool SetValues(const std::vector<RegNamedValue>& values, std::size_t* refused = nullptr);
-  // The key's full name, "HKEY_CURRENT_USER\..." as in its section line.
+  virtual ~RegistryKey() = default;
+  RegistryKey(const RegistryKey&) = delete;
+  RegistryKey& operator=(const RegistryKey&) = delete;
+
+  virtual RegQueryResult QueryValue(std::string_view name) const = 0;
+
+  // Stores `value` under `name`. False when the store refuses; the value is then as before.
+  bool SetValue(std::string_view name, const RegValue& value) {
+    return SetValues({{std::string(name), value}});
+  }
+  // Stores every value, in order. False when the store refuses one of them: the key then
+  // holds the values it held before, and `refused` (when given) receives the index of the
+  // refused value, or 0 when the store as a whole refused. What a crash in the middle leaves
+  // is each store's own (see there).
+  bool SetValues(const std::vector<RegNamedValue>& values, std::size_t* refused = nullptr) {
+    std::size_t index = 0;
+    const bool stored = Store(values, index);
+    if (refused != nullptr) *refused = stored ? 0 : index;
+    return stored;
+  }
+
+  // The key's full name, "HKEY_CURRENT_USER\..." as a registry export writes it.
   const std::string& Name() const noexcept { return name_; }
 
- private:
-  friend class RegistryStore;
-  RegistryKey(RegistryStore& store, std::string name) : store_(store), name_(std::move(name)) {}
+ protected:
+  explicit RegistryKey(std::string name) : name_(std::move(name)) {}
 
-  RegistryStore& store_;
+ private:
+  // SetValues without the optional out-parameter: `refused` is set on failure.
+  virtual bool Store(const std::vector<RegNamedValue>& values, std::size_t& refused) = 0;
+
   std::string name_;
 };
 
-// $XDG_CONFIG_HOME/Vantok/Horalux.reg; XDG_CONFIG_HOME unset, empty or relative means
-// $HOME/.config. Empty when no home folder can be found.
-std::string DefaultStorePath();
+// "HKEY_CURRENT_USER\" + subKey.
+std::string UserKeyName(std::string_view subKey);
+
+// Not empty, no empty part (no leading, trailing or doubled backslash), no control
+// character. Both stores refuse other names, so that a name means the same key on both.
+bool IsValidSubKey(std::string_view subKey);
+
+// The current user's store: the registry on Windows; on Linux the store file at
+// DefaultStorePath() on the real file system.
+std::unique_ptr<RegistryStore> NewUserRegistryStore();
 
 }  // namespace horalux

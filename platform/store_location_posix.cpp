@@ -2,10 +2,11 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/registry_store.h"
+#include "platform/registry_file_store.h"
 
 namespace horalux {
 namespace {
@@ -36,6 +37,10 @@ std::string DefaultStorePath() {
     base = home + "/.config";
   }
   return base + "/Vantok/Horalux.reg";
+}
+
+std::unique_ptr<RegistryStore> NewUserRegistryStore() {
+  return std::make_unique<RegFileStore>(DefaultStorePath(), NewDefaultStoreFileSystem());
 }
 
 }  // namespace horalux

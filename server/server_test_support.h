@@ -4,8 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -79,20 +77,18 @@ class CountingMgr : public TIdThreadMgrDefault {
 };
 
 // Everything until the peer closes, or nothing when it does not close within the time.
-inline std::optional<std::string> ReadToClose(int fd, int timeoutMs = 10000) {
+inline std::optional<std::string> ReadToClose(RawSocket socket, int timeoutMs = 10000) {
   std::string bytes;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    pollfd entry{fd, POLLIN, 0};
-    if (left.count() <= 0 || ::poll(&entry, 1, static_cast<int>(left.count())) != 1) {
+    if (left.count() <= 0 || !WaitReadable(socket, static_cast<int>(left.count()))) {
       return std::nullopt;
     }
-    char buffer[256];
-    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-    if (n <= 0) return bytes;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+    const std::string more = ReceiveSome(socket, 256);
+    if (more.empty()) return bytes;
+    bytes += more;
   }
 }
 

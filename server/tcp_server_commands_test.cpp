@@ -58,7 +58,7 @@ class CommandServerTest : public testing::ServerTest {
     if (!server_->Active()) server_->SetActive(true);
     RawFd client = RawConnect(BoundPort(*server_));
     EXPECT_TRUE(testing::WriteAll(client.get(), lines));
-    ::shutdown(client.get(), SHUT_WR);
+    testing::ShutdownSending(client.get());
     const std::optional<std::string> seen = ReadToClose(client.get());
     EXPECT_TRUE(ended_->Wait());
     return seen.value_or("(no close)");

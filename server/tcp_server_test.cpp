@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
 
 #include <atomic>
 #include <functional>
@@ -123,7 +122,7 @@ TEST_F(TCPServerTest, ConnectionThatStaysOpenIsServedAgainUntilItDrops) {
 
   RawFd client = RawConnect(BoundPort(server));
   ASSERT_TRUE(testing::WriteAll(client.get(), "one\r\ntwo\r\n"));
-  ::shutdown(client.get(), SHUT_WR);
+  testing::ShutdownSending(client.get());
   EXPECT_EQ(ReadToClose(client.get()), "echo one\r\necho two\r\n");
   ASSERT_TRUE(ended.Wait());
   EXPECT_EQ(served, 3);  // the third found the client gone

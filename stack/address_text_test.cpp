@@ -6,7 +6,7 @@
 
 #include "stack/exceptions.h"
 #include "stack/int_conversion.h"
-#include "stack/stack_posix.h"
+#include "stack/platform_stack.h"
 
 namespace horalux {
 namespace {
@@ -50,7 +50,7 @@ TEST(IsDottedQuad, NeedsFourPartsFrom0To255) {
 }
 
 TEST(TextToAddress, TakesFourHeadsAndIgnoresTheRest) {
-  TIdStackPosix stack;
+  TIdStackPlatform stack;
   EXPECT_EQ(stack.TextToAddress("192.168.0.1"), (TIdAddressBytes{192, 168, 0, 1}));
   EXPECT_EQ(stack.TextToAddress("1.2.3.4.5"), (TIdAddressBytes{1, 2, 3, 4}));
   EXPECT_EQ(stack.TextToAddress("1.2.3.260"), (TIdAddressBytes{1, 2, 3, 4}));
@@ -61,7 +61,7 @@ TEST(TextToAddress, TakesFourHeadsAndIgnoresTheRest) {
 }
 
 TEST(AddressValueOf, IsTheBytesInMemoryOrder) {
-  TIdStackPosix stack;
+  TIdStackPlatform stack;
   const std::uint32_t value = stack.AddressValueOf("127.0.0.1");
   unsigned char bytes[4];
   std::memcpy(bytes, &value, 4);

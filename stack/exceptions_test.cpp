@@ -4,13 +4,13 @@
 
 #include "stack/format.h"
 #include "stack/messages.h"
-#include "stack/stack_posix.h"
+#include "stack/platform_stack.h"
 #include "stack/wsa_codes.h"
 
 namespace horalux {
 namespace {
 
-std::string SocketErrorMessage(int code) { return TIdStackPosix().SocketErrorText(code); }
+std::string SocketErrorMessage(int code) { return TIdStackPlatform().SocketErrorText(code); }
 
 TEST(SocketErrorText, KnownCodeGivesTwoLinesWithTheTableText) {
   EXPECT_EQ(SocketErrorMessage(Id_WSAECONNRESET),

@@ -30,6 +30,7 @@ struct IdMessages {
   std::string NoExecuteSpecified = "No execute handler found.";
   std::string TerminateThreadTimeout = "Terminate Thread Timeout";
   std::string StackName = "BSD socket stack";
+  std::string WinsockStackName = "Winsock stack";
 
   std::string SocksRequestFailed = "Request rejected or failed.";
   std::string SocksRequestServerFailed = "Request rejected because SOCKS server cannot connect.";

@@ -8,6 +8,7 @@
 #include "stack/exceptions.h"
 #include "stack/format.h"
 #include "stack/messages.h"
+#include "stack/wsa_codes.h"
 
 namespace horalux {
 namespace {
@@ -52,6 +53,9 @@ TIdStackSocketHandle TIdStack::OpenSocket(int type, int protocol) {
 std::string TIdStack::LookupHostAddress(const std::string& host) {
   if (EqualsIgnoringCase(host, "LOCALHOST")) return "127.0.0.1";
   if (IsDottedQuad(host)) return host;
+  // Windows' lookup answers an empty name with this machine's own addresses: a run with
+  // no host would ask this machine for the time. An empty host is no host, everywhere.
+  if (host.empty()) ThrowSocketError(Id_WSAHOST_NOT_FOUND);
   return LookupAddressOf(host);
 }
 

@@ -134,8 +134,9 @@ class TIdStack {
   [[noreturn]] void ThrowSocketError(int code);
   // Throws EIdInvalidSocket "Cannot allocate socket." when no socket can be made.
   TIdStackSocketHandle OpenSocket(int type, int protocol);
-  // "LOCALHOST" in any case gives 127.0.0.1; a dotted quad is returned as it is; anything
-  // else is looked up (and may throw EIdSocketError).
+  // "LOCALHOST" in any case gives 127.0.0.1; a dotted quad is returned as it is; an empty
+  // host throws EIdSocketError 11001 (host not found) without a lookup; anything else is
+  // looked up (and may throw EIdSocketError).
   std::string LookupHostAddress(const std::string& host);
   static bool IsDottedQuad(std::string_view text);
   // The four bytes of TextToAddress as one word (network order in memory).

@@ -59,4 +59,6 @@ class TIdStackPosix : public TIdStack {
   TIdAddressBytes TextToAddress(const std::string& text) override;
 };
 
+using TIdStackPlatform = TIdStackPosix;
+
 }  // namespace horalux

@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
 
   horalux::Form1Environment environment;
   environment.title = application.Title().toStdString();
-  environment.store = std::make_unique<horalux::RegistryStore>();
+  environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter();
   environment.formats = std::make_unique<horalux::TQtDateTimeFormats>();

@@ -5,6 +5,7 @@
 
 namespace horalux::testing {
 
+// Open descriptors on Linux, open handles (sockets among them) on Windows.
 int OpenDescriptorCount();
 int ThreadCount();
 

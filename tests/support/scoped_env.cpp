@@ -1,41 +1,49 @@
 #include "tests/support/scoped_env.h"
 
 #include <cstdlib>
-#include <ctime>
+#include <mutex>
+#include <utility>
 
 namespace horalux::testing {
+namespace {
 
-ScopedTimeZone::ScopedTimeZone(const std::string& zone) {
-  if (const char* old = std::getenv("TZ")) previous_ = old;
-  ::setenv("TZ", zone.c_str(), 1);
-  ::tzset();
+std::mutex fixedZoneMutex;
+TTimeZoneReading fixedZone;  // guarded by fixedZoneMutex
+
+TTimeZoneReading FixedZoneReading() {
+  std::lock_guard lock(fixedZoneMutex);
+  return fixedZone;
 }
 
-ScopedTimeZone::~ScopedTimeZone() {
-  if (previous_) {
-    ::setenv("TZ", previous_->c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
+}  // namespace
+
+TTimeZoneReading FixedZone(std::int32_t biasMinutes) {
+  TTimeZoneReading reading;
+  reading.code = ZONE_ID_UNKNOWN;
+  reading.Bias = biasMinutes;
+  return reading;
+}
+
+ScopedFixedTimeZone::ScopedFixedTimeZone(TTimeZoneReading reading) {
+  {
+    std::lock_guard lock(fixedZoneMutex);
+    previousReading_ = std::exchange(fixedZone, std::move(reading));
   }
-  ::tzset();
+  previousSource_ = SetTimeZoneSource(&FixedZoneReading);
+}
+
+ScopedFixedTimeZone::~ScopedFixedTimeZone() {
+  SetTimeZoneSource(previousSource_);
+  std::lock_guard lock(fixedZoneMutex);
+  fixedZone = std::move(previousReading_);
 }
 
 ScopedEnvVar::ScopedEnvVar(const char* name, const char* value) : name_(name) {
   if (const char* old = std::getenv(name)) previous_ = old;
-  if (value != nullptr) {
-    ::setenv(name, value, 1);
-  } else {
-    ::unsetenv(name);
-  }
+  SetEnvVar(name, value);
 }
 
-ScopedEnvVar::~ScopedEnvVar() {
-  if (previous_) {
-    ::setenv(name_, previous_->c_str(), 1);
-  } else {
-    ::unsetenv(name_);
-  }
-}
+ScopedEnvVar::~ScopedEnvVar() { SetEnvVar(name_, previous_ ? previous_->c_str() : nullptr); }
 
 ScopedStackImplementation::ScopedStackImplementation(TIdStackClass implementation)
     : previous_(StackImplementation) {

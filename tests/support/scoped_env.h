@@ -1,17 +1,37 @@
-// Scoped changes to process-wide settings that tests need: the time zone, the stack
-// class, a component that keeps the shared stack alive.
+// Scoped changes to process-wide settings that tests need: the time zone, environment
+// variables, the stack class, a component that keeps the shared stack alive.
 #pragma once
 
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "base/time_zone.h"
 #include "net/id_component.h"
 #include "stack/stack.h"
 
 namespace horalux::testing {
 
-// Sets TZ (for example "UTC", or "XST-2" for a zone two hours east) and restores it.
+// A zone without daylight rule whose local time is `biasMinutes` behind UTC (negative:
+// east of Greenwich; -120 is two hours east).
+TTimeZoneReading FixedZone(std::int32_t biasMinutes);
+
+// Puts a fixed time-zone reading in place of the system's, for Now() and the RFC 868 bias
+// alike, on every system; restores the previous source.
+class ScopedFixedTimeZone {
+ public:
+  explicit ScopedFixedTimeZone(TTimeZoneReading reading);
+  ~ScopedFixedTimeZone();
+  ScopedFixedTimeZone(const ScopedFixedTimeZone&) = delete;
+  ScopedFixedTimeZone& operator=(const ScopedFixedTimeZone&) = delete;
+
+ private:
+  TTimeZoneReading previousReading_;
+  TTimeZoneSource previousSource_;
+};
+
+// Linux only (the system's reading follows TZ there; a Windows build has no definition):
+// sets TZ (for example "UTC", or "XST-2" for a zone two hours east) and restores it.
 class ScopedTimeZone {
  public:
   explicit ScopedTimeZone(const std::string& zone);
@@ -35,6 +55,9 @@ class ScopedEnvVar {
   const char* name_;
   std::optional<std::string> previous_;
 };
+
+// Sets (or, for nullptr, removes) an environment variable of this process.
+void SetEnvVar(const char* name, const char* value);
 
 // Puts another stack class in place. Requires: no network component exists.
 class ScopedStackImplementation {

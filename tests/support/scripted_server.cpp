@@ -1,43 +1,36 @@
 #include "tests/support/scripted_server.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-
 #include <chrono>
 
 namespace horalux::testing {
+namespace {
+
+// How long the serving thread waits for a client before it looks whether to stop.
+constexpr int kStopCheckMs = 20;
+
+}  // namespace
 
 std::string TimeBytes(std::uint32_t value) {
-  const std::uint32_t wire = htonl(value);
-  return std::string(reinterpret_cast<const char*>(&wire), sizeof wire);
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+          static_cast<char>(value >> 8), static_cast<char>(value)};
 }
 
 ScriptedServer::ScriptedServer(PeerScript script) : script_(std::move(script)) {
-  int ends[2];
-  if (::pipe2(ends, O_CLOEXEC) == 0) {
-    wakeRead_ = RawFd(ends[0]);
-    wakeWrite_ = RawFd(ends[1]);
-  }
   thread_ = std::thread([this] { Serve(); });
 }
 
 ScriptedServer::~ScriptedServer() {
-  stopping_ = true;
-  const char byte = 0;
-  (void)::write(wakeWrite_.get(), &byte, 1);
+  {
+    std::lock_guard lock(stopMutex_);
+    stopping_ = true;
+  }
+  stopRequested_.notify_all();
   thread_.join();
 }
 
 void ScriptedServer::Serve() {
-  for (;;) {
-    pollfd entries[2] = {{listener_.fd(), POLLIN, 0}, {wakeRead_.get(), POLLIN, 0}};
-    if (::poll(entries, 2, -1) < 0) continue;
-    if (entries[1].revents != 0 || stopping_) return;
-    RawFd connection(::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+  while (Pause(0)) {
+    RawFd connection = listener_.Accept(kStopCheckMs);
     if (!connection.valid()) continue;
     ++accepted_;
     Play(std::move(connection));
@@ -55,18 +48,18 @@ void ScriptedServer::Play(RawFd connection) {
     WriteAll(connection.get(), script_.bytes);
   }
   if (script_.end == PeerScript::End::kReset) {
-    linger hard{1, 0};
-    ::setsockopt(connection.get(), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    ResetOnClose(connection.get());
   } else if (script_.end == PeerScript::End::kHold) {
-    std::lock_guard lock(heldMutex_);
     held_.push_back(std::move(connection));
   }
 }
 
 bool ScriptedServer::Pause(int milliseconds) {
-  if (milliseconds <= 0) return !stopping_;
-  pollfd wake{wakeRead_.get(), POLLIN, 0};
-  ::poll(&wake, 1, milliseconds);
+  std::unique_lock lock(stopMutex_);
+  if (milliseconds > 0) {
+    stopRequested_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                            [this] { return stopping_; });
+  }
   return !stopping_;
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -43,11 +45,11 @@ class ScriptedServer {
 
   PeerScript script_;
   RawListener listener_;
-  RawFd wakeRead_, wakeWrite_;
-  std::atomic<bool> stopping_{false};
+  std::mutex stopMutex_;
+  std::condition_variable stopRequested_;
+  bool stopping_ = false;  // guarded by stopMutex_
   std::atomic<int> accepted_{0};
-  std::mutex heldMutex_;
-  std::vector<RawFd> held_;
+  std::vector<RawFd> held_;  // only the serving thread touches it until it is joined
   std::thread thread_;
 };
 

@@ -16,4 +16,7 @@ bool ThreadListed(int systemThreadId);
 // Whether the thread is blocked in accept() now.
 bool BlockedInAccept(int systemThreadId);
 
+// Whether the thread waits in the system now (in any call: a sleep, a lock, a socket).
+bool Sleeping(int systemThreadId);
+
 }  // namespace horalux::testing

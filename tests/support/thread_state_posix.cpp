@@ -33,6 +33,15 @@ bool ThreadListed(int systemThreadId) {
   return std::filesystem::exists(TaskFolder(systemThreadId), ignored);
 }
 
+// State S in the thread's stat line, after its name in parentheses.
+bool Sleeping(int systemThreadId) {
+  std::ifstream stat(TaskFolder(systemThreadId) + "/stat");
+  std::string line;
+  std::getline(stat, line);
+  const std::size_t nameEnd = line.rfind(')');
+  return nameEnd != std::string::npos && line.compare(nameEnd + 1, 3, " S ") == 0;
+}
+
 bool BlockedInAccept(int systemThreadId) {
   const long call = BlockingCallOf(systemThreadId);
   return call == SYS_accept || call == SYS_accept4;

@@ -2,20 +2,18 @@
 #include "server/listener_thread.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <mutex>
 #include <vector>
 
 #include "server/server_test_support.h"
 #include "stack/exceptions.h"
-#include "stack/native_error_posix.h"
-#include "stack/stack_posix.h"
+#include "stack/platform_stack.h"
 #include "stack/wsa_codes.h"
 #include "tests/support/scoped_env.h"
+#include "tests/support/thread_state.h"
 
 namespace horalux {
 namespace {
@@ -45,17 +43,20 @@ struct AcceptScript {
 };
 AcceptScript* script = nullptr;
 
-class FailingAcceptStack : public TIdStackPosix {
+// The failure is the stack's own: its last error says so until the thread's next accept.
+thread_local bool acceptFailed = false;
+
+class FailingAcceptStack : public TIdStackPlatform {
  public:
   TIdStackSocketHandle SockAccept(TIdStackSocketHandle socket, std::string& address,
                                   int& port) override {
-    const bool fail = script->failures.fetch_sub(1) > 0;
+    acceptFailed = script->failures.fetch_sub(1) > 0;
     script->Record();  // after the decision: a recorded attempt has made it
-    if (fail) {
-      posix::SetLastError(Id_WSAEMFILE);
-      return Id_INVALID_SOCKET;
-    }
-    return TIdStackPosix::SockAccept(socket, address, port);
+    if (acceptFailed) return Id_INVALID_SOCKET;
+    return TIdStackPlatform::SockAccept(socket, address, port);
+  }
+  int SockLastError() override {
+    return acceptFailed ? Id_WSAEMFILE : TIdStackPlatform::SockLastError();
   }
 };
 
@@ -139,27 +140,18 @@ TEST_F(ListenerRetryTest, PauseStartsShortAgainAfterAnAcceptSucceeded) {
   server.SetActive(false);
 }
 
-// Whether the thread sleeps in the kernel (state S in its stat line).
-bool Sleeping(pid_t thread) {
-  std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
-  std::string line;
-  std::getline(stat, line);
-  const std::size_t nameEnd = line.rfind(')');
-  return nameEnd != std::string::npos && line.compare(nameEnd + 1, 3, " S ") == 0;
-}
-
 TEST_F(ListenerRetryTest, DeactivationCutsAPauseShort) {
   script_.failures = 1 << 30;
   TIdTCPServer server;
   AddLoopbackBinding(server);
   server.ListenRetryPause = 60s;
-  std::atomic<pid_t> listener{0};
+  std::atomic<int> listener{0};
   server.OnListenException = [&](TIdListenerThread&, const std::exception&) {
-    listener = ::gettid();
+    listener = testing::SystemThreadId();
   };
   server.SetActive(true);
   // The report comes just before the pause; after it the listener only sleeps there.
-  ASSERT_TRUE(testing::Eventually([&] { return listener != 0 && Sleeping(listener); }));
+  ASSERT_TRUE(testing::Eventually([&] { return listener != 0 && testing::Sleeping(listener); }));
   const auto start = Clock::now();
   server.SetActive(false);
   EXPECT_LT(Clock::now() - start, 30s);  // far below the pause it was in

@@ -1,0 +1,15 @@
+// LocalTimeBias from the time-zone reading: the minutes of the rule in effect.
+#include "base/time_zone.h"
+#include "stack/exceptions.h"
+#include "timeproto/time_value.h"
+
+namespace horalux {
+
+double LocalTimeBias() {
+  const TTimeZoneReading reading = ReadTimeZone();
+  const std::optional<std::int32_t> minutes = BiasMinutes(reading);
+  if (!minutes) throw EIdException(reading.errorText);
+  return static_cast<double>(*minutes) / 1440.0;
+}
+
+}  // namespace horalux
