@@ -29,6 +29,13 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
+std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption) {
+  const std::size_t blanks = caption.find("  ");
+  if (blanks == std::string::npos) return {caption, {}};
+  const std::size_t rest = caption.find_first_not_of(' ', blanks);
+  return {caption.substr(0, blanks), rest == std::string::npos ? "" : caption.substr(rest)};
+}
+
 TForm1Window::TForm1Window(TApplication& application) : application_(application) {
   CreateMainWindow();
   CreateControls();
@@ -130,6 +137,12 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
         return TRUE;
       }
       break;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      if (item.CtlID != idLabel2) break;
+      DrawIntervalLabel(item);
+      return TRUE;
+    }
     case WM_CTLCOLORSTATIC:
       return ControlColor(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l),
                           ::DefWindowProcA(window_, message, w, l));
@@ -165,17 +178,12 @@ bool TForm1Window::HandleCommand(int id, int code) {
   }
 }
 
-// The address is blue; the interval's label leaves its run of blanks to the edit below it;
-// the read-only log keeps the colour of an edit.
+// The address is blue; the read-only log keeps the colour of an edit.
 LRESULT TForm1Window::ControlColor(HDC dc, HWND control, LRESULT standard) {
   if (control == Control(idLblURL)) {
     ::SetTextColor(dc, RGB(0, 0, 255));
     ::SetBkMode(dc, TRANSPARENT);
     return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-  }
-  if (control == Control(idLabel2)) {
-    ::SetBkMode(dc, TRANSPARENT);
-    return reinterpret_cast<LRESULT>(::GetStockObject(NULL_BRUSH));
   }
   if (control == Control(idLog)) {
     ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));

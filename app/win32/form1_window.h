@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "app/form1_view.h"
@@ -48,6 +49,9 @@ enum TControlId : int {
   idBtHide,
   idStatusBar,
 };
+
+// The interval's caption around its run of blanks: the text before them, and after them.
+std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption);
 
 class TForm1Window final : public TForm1View {
  public:
@@ -107,6 +111,9 @@ class TForm1Window final : public TForm1View {
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
   bool HandleCommand(int id, int code);
   LRESULT ControlColor(HDC dc, HWND control, LRESULT standard);
+  // The interval's label: its first part at its left, "minutes" after the up-down control,
+  // whatever width the font gives the blanks between them.
+  void DrawIntervalLabel(const DRAWITEMSTRUCT& item) const;
 
   void CreateMainWindow();
   void CreateControls();

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/form1.h"
 #include "app/win32/form1_window.h"
@@ -19,6 +21,7 @@ namespace {
 constexpr const char* kIntervalCaption = "Synchronize time &every                     minutes";
 constexpr const char* kFontName = "MS Sans Serif";
 constexpr int kFontPoints = 8;
+constexpr int kSmallestFontPixels = 8;
 constexpr int kClientWidth = 329;
 constexpr int kClientHeight = 361;
 // The group box "NTP Client": its controls are placed relative to it, but are children of
@@ -26,7 +29,52 @@ constexpr int kClientHeight = 361;
 constexpr int kGroupLeft = 8;
 constexpr int kGroupTop = 8;
 constexpr DWORD kTabStop = WS_TABSTOP | WS_GROUP;
-constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// No WS_CLIPCHILDREN: the group boxes paint only their frames, the window the rest.
+constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
+constexpr int kCheckIndicator = 20;  // a check box's box and the gap before its text
+constexpr int kButtonMargin = 8;
+// Where the interval's label shows "minutes": after the up-down control, relative to the
+// label (the edit and its arrows end at 176 in the group box, the label starts at 8).
+constexpr int kMinutesLeft = 176 - 8 + 1;
+
+struct CaptionRoom {
+  std::string caption;
+  int width;  // in the window description's pixels
+  bool bold = false;
+};
+
+// Each caption with the room its control leaves for it, by the window description's
+// geometry.
+std::vector<CaptionRoom> Captions() {
+  const auto [every, minutes] = IntervalCaptionParts(kIntervalCaption);
+  return {
+      {"Get time &from", 62},
+      {every, 122 - 8 - 2},
+      {minutes, 208 - kMinutesLeft},
+      {"Synchronize &time when Horalux starts", 241 - kCheckIndicator},
+      {"&Other Clients can get the time from this machine", 273 - kCheckIndicator},
+      {"Sync &Now", 73 - kButtonMargin},
+      {"&Save Settings", 81 - kButtonMargin},
+      {"Horalux 1.0", 129, true},
+      {TForm1::kWebAddressShown, 129},
+  };
+}
+
+bool Fits(HFONT font, HFONT bold, const std::vector<CaptionRoom>& captions, int dpi) {
+  const HDC screen = ::GetDC(nullptr);
+  bool fits = true;
+  for (const CaptionRoom& room : captions) {
+    std::string text = room.caption;
+    std::erase(text, '&');
+    const HGDIOBJ previous = ::SelectObject(screen, room.bold ? bold : font);
+    SIZE size{};
+    ::GetTextExtentPoint32A(screen, text.data(), static_cast<int>(text.size()), &size);
+    ::SelectObject(screen, previous);
+    if (size.cx > ::MulDiv(room.width, dpi, 96)) fits = false;
+  }
+  ::ReleaseDC(nullptr, screen);
+  return fits;
+}
 
 int ScreenDpi() {
   const HDC screen = ::GetDC(nullptr);
@@ -49,6 +97,19 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 }
 
 }  // namespace
+
+void TForm1Window::DrawIntervalLabel(const DRAWITEMSTRUCT& item) const {
+  const auto [every, minutes] = IntervalCaptionParts(kIntervalCaption);
+  RECT area = item.rcItem;
+  // Only the two parts are drawn: the edit and its arrows lie over the blanks between them.
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  ::SetTextColor(item.hDC, ::GetSysColor(COLOR_BTNTEXT));
+  const UINT hidePrefix =
+      (::SendMessageA(window_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0 ? DT_HIDEPREFIX : 0;
+  ::DrawTextA(item.hDC, every.c_str(), -1, &area, DT_LEFT | DT_SINGLELINE | hidePrefix);
+  area.left += Scale(kMinutesLeft);
+  ::DrawTextA(item.hDC, minutes.c_str(), -1, &area, DT_LEFT | DT_SINGLELINE | hidePrefix);
+}
 
 void TForm1Window::CreateMainWindow() {
   dpi_ = ScreenDpi();
@@ -74,16 +135,22 @@ void TForm1Window::CreateMainWindow() {
   window_ = window;
 }
 
+// MS Sans Serif at 8 points, the size the captions were laid out for. Where the system puts
+// a wider face in its place (Wine does), the largest height down to 8 pixels at which every
+// caption fits its control, so that none is cut.
 void TForm1Window::CreateFonts() {
   LOGFONTA font{};
-  font.lfHeight = -::MulDiv(kFontPoints, dpi_, 72);
   font.lfWeight = FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(font.lfFaceName, kFontName, LF_FACESIZE);
-  font_.reset(::CreateFontIndirectA(&font));
-  font.lfWeight = FW_BOLD;
-  boldFont_.reset(::CreateFontIndirectA(&font));
-  font.lfWeight = FW_NORMAL;
+  const int smallest = -Scale(kSmallestFontPixels);
+  for (font.lfHeight = -::MulDiv(kFontPoints, dpi_, 72);; ++font.lfHeight) {
+    font_.reset(::CreateFontIndirectA(&font));
+    font.lfWeight = FW_BOLD;
+    boldFont_.reset(::CreateFontIndirectA(&font));
+    font.lfWeight = FW_NORMAL;
+    if (font.lfHeight >= smallest || Fits(font_.get(), boldFont_.get(), Captions(), dpi_)) break;
+  }
   font.lfUnderline = TRUE;
   linkFont_.reset(::CreateFontIndirectA(&font));
 }
@@ -112,7 +179,7 @@ void TForm1Window::CreateControls() {
                           CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | kTabStop, 85, 24, 228, 160);
   ::SendMessageA(host, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(15));
   ::SendMessageA(host, CB_SETITEMHEIGHT, 0, Scale(13));
-  Place(WC_STATICA, idLabel2, kIntervalCaption, SS_LEFT, gx + 8, gy + 50, 208, 13);
+  Place(WC_STATICA, idLabel2, kIntervalCaption, SS_OWNERDRAW, gx + 8, gy + 50, 208, 13);
   const HWND interval = Place(WC_EDITA, idEdInterval, "", ES_LEFT | ES_AUTOHSCROLL | kTabStop,
                               gx + 122, gy + 48, 39, 21, WS_EX_CLIENTEDGE);
   const HWND upDown = Place(UPDOWN_CLASSA, idUpDown, "", UDS_SETBUDDYINT | UDS_ARROWKEYS, gx + 161,
