@@ -42,9 +42,12 @@ TForm1Window::TForm1Window(TApplication& application) : application_(application
   CreateComponents();
 }
 
+// The window outlives this object's members only briefly, while they go: from here on its
+// messages take the system's default way.
 TForm1Window::~TForm1Window() {
   Unbind();
   if (application_.MainForm() == window_) application_.SetMainForm(nullptr);
+  ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
 
 int TForm1Window::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
