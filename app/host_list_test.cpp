@@ -1,10 +1,10 @@
 #include "app/host_list.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <random>
 
 #include "platform/scoped_temp_dir.h"
@@ -67,7 +67,7 @@ TEST_F(HostListTest, MissingOrUnreadableFileRaisesWithTheSystemsReason) {
     EXPECT_EQ(error.errorCode(), ENOENT);
     EXPECT_NE(error.Message().find("No such file or directory"), std::string::npos);
   }
-  ASSERT_EQ(::mkdir(path_.c_str(), 0700), 0);  // unreadable even for root
+  ASSERT_TRUE(std::filesystem::create_directory(path_));  // unreadable even for root
   EXPECT_THROW(ReadHostList(path_), EInOutError);
 }
 

@@ -156,7 +156,9 @@ TEST_F(TimeClientTest, RoundTripAcrossTheCounterWrap) {
 TEST_F(TimeClientTest, ARealDelayShowsInOneWayDelay) {
   ScriptedServer server({TimeBytes(kValue), 400});
   ClientOf(server).QueryTimeValue();
-  EXPECT_GE(client.OneWayDelay(), 200u);
+  // The server's pause starts at its accept, the client's count only once its connect has
+  // returned: on a busy machine up to a few scheduler slices later.
+  EXPECT_GE(client.OneWayDelay(), 150u);
 }
 
 TEST_F(TimeClientTest, EachQueryStartsClean) {

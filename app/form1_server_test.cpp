@@ -70,7 +70,7 @@ TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBoundedAndWhole) {
     bench::LoadOptions options;
     options.port = port;
     options.clients = 16;
-    options.seconds = 2.0;
+    options.connections = 3000;  // a count, not a time: a slow machine still floods the log
     flood = bench::RunLoad(options);
     done = true;
   });
@@ -80,9 +80,10 @@ TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBoundedAndWhole) {
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started).count();
   load.join();
   EXPECT_EQ(flood.Failed(), 0u) << flood.Summary();
-  EXPECT_GT(flood.ok, 1000u) << flood.Summary();
-  // The main thread went on with its loop during the flood (a frozen one makes no turn).
-  EXPECT_GE(turns, floodMs / 250) << turns << " turns in " << floodMs << " ms";
+  EXPECT_GT(flood.ok, 100u) << flood.Summary();  // more than the log keeps
+  // The main thread went on with its loop during the flood (a frozen one makes no turn);
+  // a turn may take long on a loaded machine, so only a frozen loop fails this.
+  EXPECT_GE(turns, floodMs / 1000) << turns << " turns in " << floodMs << " ms";
 
   // Standard error gets a line for every connection answered; the view only the newest.
   const std::uint64_t answered = flood.ok + whileBlocked.ok;
