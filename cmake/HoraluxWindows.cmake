@@ -3,6 +3,8 @@
 # never as root and never in this machine's network (Wine hands SetLocalTime to this
 # machine's clock).
 add_link_options(-static)
+# The program's icons, version and manifest (windres).
+enable_language(RC)
 
 set(HORALUX_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian: googletest)")
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
