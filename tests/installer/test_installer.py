@@ -164,7 +164,6 @@ class Installer(unittest.TestCase):
 
     @classmethod
     def tearDownClass(cls):
-        wine("wineserver", "-k", check=False)
         cls.xvfb.terminate()
         cls.xvfb.wait(timeout=30)
 
