@@ -14,7 +14,6 @@ so that what the setup program leaves behind is seen against a clean Windows.
 import os
 import re
 import shutil
-import socket
 import struct
 import subprocess
 import sys
@@ -24,6 +23,8 @@ import unittest
 import zipfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+from time_host import TimeHost  # noqa: E402
 BUILD = os.environ.get("HORALUX_WINDOWS_BUILD", os.path.join(ROOT, "build", "windows"))
 SETUP = os.environ["HORALUX_SETUP"]
 PORTABLE_ZIP = os.environ["HORALUX_PORTABLE_ZIP"]
@@ -42,7 +43,6 @@ COMMON_START_MENU = os.path.join(DRIVE_C, "ProgramData", "Microsoft", "Windows",
 USER_START_MENU = os.path.join(PROFILE, "AppData", "Roaming", "Microsoft", "Windows",
                                "Start Menu", "Programs")
 SIGN_IN_SHORTCUT = os.path.join(USER_START_MENU, "StartUp", "Horalux.lnk")
-SECONDS_1900_TO_1970 = 2208988800
 
 
 # The X server of this run, for the program's window and tray icon.
@@ -121,30 +121,6 @@ def wait_for(condition, what, seconds=60):
         time.sleep(0.2)
 
 
-class TimeServer:
-    """An RFC 868 server on 127.0.0.1:37 in this namespace that answers one minute fast."""
-
-    def __init__(self):
-        self.listener = socket.create_server(("127.0.0.1", 37))
-        self.thread = threading.Thread(target=self.serve)
-        self.thread.start()
-
-    def serve(self):
-        while True:
-            try:
-                peer, _ = self.listener.accept()
-            except OSError:
-                return
-            with peer:
-                value = (int(time.time()) + 60 + SECONDS_1900_TO_1970) & 0xFFFFFFFF
-                peer.sendall(struct.pack("!I", value))
-
-    def close(self):
-        self.listener.shutdown(socket.SHUT_RDWR)
-        self.listener.close()
-        self.thread.join()
-
-
 class Installer(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
@@ -214,7 +190,7 @@ class Installer(unittest.TestCase):
         wine("reg", "add", SETTINGS_KEY, "/v", "Host", "/d", "127.0.0.1", "/f")
         for name, value in (("Interval", "0"), ("Sync on Startup", "1"), ("Start Server", "0")):
             wine("reg", "add", SETTINGS_KEY, "/v", name, "/t", "REG_DWORD", "/d", value, "/f")
-        server = TimeServer()
+        server = TimeHost(60)
         program = subprocess.Popen(
             wine_command(windows_path(os.path.join(folder, "horalux.exe")), cwd=folder),
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,

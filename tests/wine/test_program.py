@@ -14,8 +14,6 @@ import calendar
 import os
 import re
 import shutil
-import socket
-import struct
 import subprocess
 import sys
 import tempfile
@@ -24,11 +22,12 @@ import time
 import unittest
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(ROOT, "tests", "wine"))
+from time_host import TimeHost  # noqa: E402
 BUILD = os.environ.get("HORALUX_WINDOWS_BUILD", os.path.join(ROOT, "build", "windows"))
 PROGRAM = os.path.join(BUILD, "horalux.exe")
 PREFIX = os.path.join(BUILD, "wine-e2e")
 KEY = r"HKCU\Software\Vantok\Horalux"
-SECONDS_1900_TO_1970 = 2208988800
 OFFSET = 100  # how far the test's time host is ahead
 SUCCESS = re.compile(r"-> \S.*  127\.0\.0\.1 \* difference (-?\d+) sec \* clock not set: (.*)")
 
@@ -52,30 +51,6 @@ def wine(*arguments, new_server=False, cwd=None, **popen):
 def run(*arguments, **options):
     command, popen = wine(*arguments, **options)
     return subprocess.run(command, capture_output=True, text=True, timeout=300, **popen)
-
-
-class TimeHost:
-    """An RFC 868 server on 127.0.0.1:37 that is OFFSET seconds ahead."""
-
-    def __init__(self):
-        self.listener = socket.create_server(("127.0.0.1", 37))
-        self.thread = threading.Thread(target=self.serve)
-        self.thread.start()
-
-    def serve(self):
-        while True:
-            try:
-                peer, _ = self.listener.accept()
-            except OSError:
-                return
-            with peer:
-                value = (int(time.time()) + OFFSET + SECONDS_1900_TO_1970) & 0xFFFFFFFF
-                peer.sendall(struct.pack("!I", value))
-
-    def close(self):
-        self.listener.shutdown(socket.SHUT_RDWR)
-        self.listener.close()
-        self.thread.join()
 
 
 class Program:
@@ -167,7 +142,7 @@ class ProgramUnderWine(unittest.TestCase):
 
     def test_the_start_up_run_logs_the_difference_and_why_the_clock_stayed(self):
         self.store("127.0.0.1", sync_on_startup=1, start_server=0)
-        host = TimeHost()
+        host = TimeHost(OFFSET)
         try:
             program = self.start()
             found = program.wait_for(SUCCESS.pattern)
