@@ -12,9 +12,10 @@ class ERegistryException : public Exception {
   using Exception::Exception;
 };
 
-// %s is the value name.
-inline constexpr std::string_view kRegGetDataFailed = "Konnte Daten für '%s' nicht holen";
-inline constexpr std::string_view kRegSetDataFailed = "Konnte Daten für '%s' nicht setzen";
-inline constexpr std::string_view kInvalidRegType = "Ungültiger Datentyp für '%s'";
+// %s is the value name. The texts are German, so they are program text only once they are in
+// the user's code page (EncodeCodePage), as the window shows program text.
+inline constexpr std::u16string_view kRegGetDataFailed = u"Konnte Daten f\u00fcr '%s' nicht holen";
+inline constexpr std::u16string_view kRegSetDataFailed = u"Konnte Daten f\u00fcr '%s' nicht setzen";
+inline constexpr std::u16string_view kInvalidRegType = u"Ung\u00fcltiger Datentyp f\u00fcr '%s'";
 
 }  // namespace horalux

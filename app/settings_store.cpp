@@ -2,13 +2,15 @@
 
 #include <cstdio>
 
+#include "app/registry_exception.h"
+#include "platform/code_page.h"
 #include "stack/format.h"
 
 namespace horalux {
 namespace {
 
-[[noreturn]] void Fail(std::string_view pattern, std::string_view name) {
-  throw ERegistryException(Fmt(pattern, {name}));
+[[noreturn]] void Fail(std::u16string_view pattern, std::string_view name) {
+  throw ERegistryException(Fmt(EncodeCodePage(pattern), {name}));
 }
 
 void ReportToStandardError(const std::string& reason) {

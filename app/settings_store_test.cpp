@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/code_page.h"
 #include "platform/registry_store_testing.h"
+#include "platform/unicode_text.h"
 
 namespace horalux {
 namespace {
@@ -21,13 +23,14 @@ class SettingsStoreTest : public ::testing::Test {
   std::unique_ptr<testing::TestRegistry> registry_ = testing::NewTestRegistry();
 };
 
-// Runs `read` and returns the message of the ERegistryException it raises.
+// Runs `read` and returns the message of the ERegistryException it raises, taken from the
+// user's code page (the message's own) to UTF-8.
 template <class Read>
 std::string FailureOf(Read read) {
   try {
     read();
   } catch (const ERegistryException& error) {
-    return error.Message();
+    return Utf16ToUtf8(DecodeCodePage(error.Message()));
   }
   return "(no failure)";
 }

@@ -14,8 +14,13 @@ function(horalux_add_test name)
   if(CMAKE_CROSSCOMPILING)
     set(discovery PRE_TEST)
   endif()
+  set(properties LABELS ${T_LABEL})
+  if(CMAKE_CROSSCOMPILING AND T_LABEL STREQUAL "gui")
+    # Windows need a display driver under Wine (desktop/win32/CMakeLists.txt).
+    list(APPEND properties FIXTURES_REQUIRED wine_windows)
+  endif()
   gtest_discover_tests(${name}
-    PROPERTIES LABELS ${T_LABEL}
+    PROPERTIES ${properties}
     DISCOVERY_MODE ${discovery}
     DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -6,6 +6,8 @@ add_link_options(-static)
 # g++ 12 at -O2 warns of overlapping copies inside libstdc++'s own string code (GCC bug
 # 105329), wrongly: the warning says nothing about our code there.
 add_compile_options(-Wno-restrict)
+# The program's icons, version and manifest (windres).
+enable_language(RC)
 
 set(HORALUX_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian: googletest)")
 set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)

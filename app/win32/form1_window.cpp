@@ -1,0 +1,347 @@
+#include "app/win32/form1_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/form1.h"
+#include "app/tray_image.h"
+#include "desktop/win32/application.h"
+#include "desktop/win32/image_list.h"
+#include "desktop/win32/one_instance.h"
+#include "desktop/win32/popup_menu.h"
+#include "desktop/win32/tray_icon.h"
+#include "desktop/win32/tray_images.h"
+
+namespace horalux {
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;  // the status bar, every second
+constexpr UINT_PTR kTimer2 = 2;  // the minute counter
+constexpr UINT kTimer1Interval = 1000;
+constexpr UINT kTimer2Interval = 60000;
+
+std::string WindowText(HWND window) {
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
+  text.resize(static_cast<std::size_t>(
+      ::GetWindowTextA(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+}  // namespace
+
+std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption) {
+  const std::size_t blanks = caption.find("  ");
+  if (blanks == std::string::npos) return {caption, {}};
+  const std::size_t rest = caption.find_first_not_of(' ', blanks);
+  return {caption.substr(0, blanks), rest == std::string::npos ? "" : caption.substr(rest)};
+}
+
+TForm1Window::TForm1Window(TApplication& application) : application_(application) {
+  CreateMainWindow();
+  CreateControls();
+  CreateComponents();
+}
+
+// The window outlives this object's members only briefly, while they go: from here on its
+// messages take the system's default way.
+TForm1Window::~TForm1Window() {
+  Unbind();
+  if (application_.MainForm() == window_) application_.SetMainForm(nullptr);
+  ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+}
+
+int TForm1Window::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+
+void TForm1Window::CreateComponents() {
+  application_.SetMainForm(window_);
+  const int iconSize = ::GetSystemMetrics(SM_CXSMICON);
+  ImageList1_ = std::make_unique<TImageList>(iconSize, iconSize);
+  AddTrayImages(*ImageList1_);
+
+  abfTrayIcon_ = &MakeComponent<TabfTrayIcon>(components_, application_);
+  abfTrayIcon_->SetName("abfTrayIcon");
+  abfTrayIcon_->SetMinimizeToTray(true);
+  abfTrayIcon_->SetMinimizeOnStart(true);
+  abfTrayIcon_->SetVisible(true);
+  abfTrayIcon_->SetShowHint(true);
+  abfTrayIcon_->OnDblClick = [this](TComponent&) { RunHandler(&TForm1::abfTrayIconDblClick); };
+
+  popupMenu_ = std::make_unique<TPopupMenu>(application_);
+  mnOptions = popupMenu_->Add("Options ...", [this] { RunHandler(&TForm1::mnOptionsClick); });
+  N1 = popupMenu_->Add("-");
+  mnExit = popupMenu_->Add("Exit", [this] { RunHandler(&TForm1::mnExitClick); });
+
+  abfOneInstance1_ = &MakeComponent<TabfOneInstance>(components_, application_);
+
+  // References between the components.
+  abfTrayIcon_->SetImageList(ImageList1_.get());
+  abfTrayIcon_->SetImageIndex(tiNormal);
+  abfTrayIcon_->SetPopupMenu(popupMenu_.get());
+}
+
+void TForm1Window::RunHandler(void (TForm1::*handler)()) {
+  if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
+}
+
+LRESULT CALLBACK TForm1Window::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
+    ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<TForm1Window*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (self == nullptr || self->window_ == nullptr) {
+    return ::DefWindowProcA(window, message, w, l);
+  }
+  LRESULT result = 0;
+  if (!self->application_.Guard([&] { result = self->HandleMessage(message, w, l); })) return 0;
+  return result;
+}
+
+LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HandleCommand(LOWORD(w), HIWORD(w))) return 0;
+      break;
+    case WM_TIMER:
+      if (w == kTimer1) RunHandler(&TForm1::Timer1Timer);
+      if (w == kTimer2) RunHandler(&TForm1::Timer2Timer);
+      return 0;
+    case WM_CLOSE:
+      // The close box ends the program: this is the main window, with nothing to hide into.
+      application_.Terminate();
+      return 0;
+    case DM_GETDEFID:
+      return MAKELRESULT(idBtHide, DC_HASDEFID);
+    case WM_NEXTDLGCTL: {
+      // A label's mnemonic: the focus goes to the label, then on to the control after it.
+      const HWND target = LOWORD(l) != 0
+                              ? reinterpret_cast<HWND>(w)
+                              : ::GetNextDlgTabItem(window_, ::GetFocus(), w != 0 ? TRUE : FALSE);
+      if (target != nullptr) ::SetFocus(target);
+      return 0;
+    }
+    case WM_ACTIVATE:
+      if (LOWORD(w) == WA_INACTIVE) {
+        focused_ = ::GetFocus();
+      } else {
+        const HWND target =
+            focused_ != nullptr && ::IsChild(window_, focused_) ? focused_ : Control(idBtHide);
+        ::SetFocus(target);
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (application_.WaitCursor()) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+        return TRUE;
+      }
+      if (reinterpret_cast<HWND>(w) == Control(idLblURL)) {
+        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      if (item.CtlID != idLabel2) break;
+      DrawIntervalLabel(item);
+      return TRUE;
+    }
+    case WM_CTLCOLORSTATIC:
+      return ControlColor(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l),
+                          ::DefWindowProcA(window_, message, w, l));
+    default:
+      break;
+  }
+  return ::DefWindowProcA(window_, message, w, l);
+}
+
+bool TForm1Window::HandleCommand(int id, int code) {
+  if (id == idLblURL) {
+    if (code == STN_CLICKED) RunHandler(&TForm1::lblURLClick);
+    return true;
+  }
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case idBtSync:
+      RunHandler(&TForm1::btSyncClick);
+      return true;
+    case idBtSave:
+      RunHandler(&TForm1::btSaveClick);
+      return true;
+    case idBtHide:
+      RunHandler(&TForm1::btHideClick);
+      return true;
+    case idCkServer:
+      RunHandler(&TForm1::ckServerClick);
+      return true;
+    case IDCANCEL:  // Escape does nothing: there is no cancel button
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The address is blue; the read-only log keeps the colour of an edit.
+LRESULT TForm1Window::ControlColor(HDC dc, HWND control, LRESULT standard) {
+  if (control == Control(idLblURL)) {
+    ::SetTextColor(dc, RGB(0, 0, 255));
+    ::SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+  }
+  if (control == Control(idLog)) {
+    ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+    return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+  }
+  return standard;
+}
+
+void TForm1Window::Bind(TForm1& form) {
+  form_ = &form;
+  {
+    const std::lock_guard<std::mutex> lock(bindingMutex_);
+    binding_ = std::make_shared<TForm1*>(&form);
+  }
+  application_.OnTerminate = [this] {
+    if (form_ != nullptr) form_->QuitRequested();
+  };
+  ::SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
+  ::SetTimer(window_, kTimer2, kTimer2Interval, nullptr);
+}
+
+void TForm1Window::Unbind() {
+  if (form_ == nullptr) return;
+  form_ = nullptr;
+  {
+    const std::lock_guard<std::mutex> lock(bindingMutex_);
+    binding_.reset();
+  }
+  application_.OnTerminate = nullptr;
+  ::KillTimer(window_, kTimer1);
+  ::KillTimer(window_, kTimer2);
+}
+
+void TForm1Window::Loaded() {
+  abfTrayIcon_->Loaded();
+  abfOneInstance1_->Loaded();
+}
+
+void TForm1Window::SetCaption(const std::string& caption) {
+  ::SetWindowTextA(window_, caption.c_str());
+}
+
+void TForm1Window::ShowWindow() { BringWindowToFront(window_); }
+
+void TForm1Window::HideWindow() { ::ShowWindow(window_, SW_HIDE); }
+
+void TForm1Window::AddHostItem(const std::string& host) {
+  ::SendMessageA(Control(idCbTimeHost), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(host.c_str()));
+}
+
+std::string TForm1Window::HostText() { return WindowText(Control(idCbTimeHost)); }
+
+void TForm1Window::SetHostText(const std::string& text) {
+  ::SetWindowTextA(Control(idCbTimeHost), text.c_str());
+}
+
+// The up-down control takes the edit's text over when it is a number within its range.
+int TForm1Window::IntervalPosition() {
+  BOOL failed = FALSE;
+  return static_cast<int>(
+      ::SendMessageA(Control(idUpDown), UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
+}
+
+void TForm1Window::SetIntervalPosition(int position) {
+  ::SendMessageA(Control(idUpDown), UDM_SETPOS32, 0, position);
+}
+
+bool TForm1Window::Checked(TCheckBox box) {
+  const HWND control = Control(box == TCheckBox::ckStartup ? idCkStartup : idCkServer);
+  return ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// BM_SETCHECK raises no click: the controller runs the handler itself.
+void TForm1Window::SetChecked(TCheckBox box, bool checked) {
+  const HWND control = Control(box == TCheckBox::ckStartup ? idCkStartup : idCkServer);
+  ::SendMessageA(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// Two tabs before a panel's text align it to the right.
+void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
+  const std::string shown = panel == TStatusPanel::DateTime ? "\t\t" + text : text;
+  ::SendMessageA(Control(idStatusBar), SB_SETTEXTA, static_cast<WPARAM>(panel),
+                 reinterpret_cast<LPARAM>(shown.c_str()));
+}
+
+// One edit for the lines that go and one for those that come; then the newest line is in
+// view from its start, so a long line does not leave the log scrolled sideways.
+void TForm1Window::ChangeLog(std::size_t removedFromStart,
+                             const std::vector<std::string>& appended) {
+  const HWND log = Control(idLog);
+  if (removedFromStart > 0) {
+    const auto lines = static_cast<std::size_t>(::SendMessageA(log, EM_GETLINECOUNT, 0, 0));
+    const LRESULT end = removedFromStart >= lines
+                            ? ::GetWindowTextLengthA(log)
+                            : ::SendMessageA(log, EM_LINEINDEX, removedFromStart, 0);
+    ::SendMessageA(log, EM_SETSEL, 0, end);
+    ::SendMessageA(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+  }
+  const int length = ::GetWindowTextLengthA(log);
+  std::string text;
+  for (const std::string& line : appended) {
+    if (!text.empty() || length > 0) text += "\r\n";
+    text += line;
+  }
+  ::SendMessageA(log, EM_SETSEL, length, length);
+  ::SendMessageA(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT lastLine = ::SendMessageA(log, EM_GETLINECOUNT, 0, 0) - 1;
+  const LRESULT lastStart = ::SendMessageA(log, EM_LINEINDEX, lastLine, 0);
+  ::SendMessageA(log, EM_SETSEL, lastStart, lastStart);
+  ::SendMessageA(log, EM_SCROLLCARET, 0, 0);
+}
+
+void TForm1Window::SetWaitCursor(bool wait) { application_.SetWaitCursor(wait); }
+
+void TForm1Window::SetTrayImage(int index) { abfTrayIcon_->SetImageIndex(index); }
+
+void TForm1Window::SetTrayHint(const std::string& hint) { abfTrayIcon_->SetHint(hint); }
+
+void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
+  abfTrayIcon_->ShowNotification(title, text);
+}
+
+void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
+                               const std::string& text) {
+  application_.ShowMessageBox(
+      kind == TMessageKind::Warning ? TMessageIcon::Warning : TMessageIcon::Error, caption, text);
+}
+
+void TForm1Window::Terminate() { application_.Terminate(); }
+
+void TForm1Window::OpenUrl(const std::string& address) {
+  if (UrlOpener) {
+    UrlOpener(address);
+  } else {
+    ::ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  }
+}
+
+// Posted work dies with the binding: it belongs to the controller that posted it.
+void TForm1Window::Post(std::function<void()> work) {
+  std::weak_ptr<TForm1*> binding;
+  {
+    const std::lock_guard<std::mutex> lock(bindingMutex_);
+    binding = binding_;
+  }
+  application_.Post([binding, work = std::move(work)] {
+    if (binding.lock() != nullptr) work();
+  });
+}
+
+void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
+  std::weak_ptr<TForm1*> binding = binding_;
+  application_.After(delay, [binding, work = std::move(work)] {
+    if (binding.lock() != nullptr) work();
+  });
+}
+
+}  // namespace horalux

@@ -1,0 +1,157 @@
+// TForm1Window: the Win32 view of TForm1 on Windows. It creates the controls of the window
+// description (form1_window_layout.cpp) with plain Win32 controls and the desktop
+// components (image list, timers, tray icon, popup menu, single-instance guard), shows
+// what the controller tells it, and passes its events to the controller's handlers. It
+// decides nothing itself.
+//
+// Text is program text: bytes in the ANSI code page, which the ANSI calls take as they are.
+//
+// Thread-safety: main thread only, except Post.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "app/form1_view.h"
+#include "base/component.h"
+
+namespace horalux {
+
+class TApplication;
+class TImageList;
+class TPopupMenu;
+class TabfOneInstance;
+class TabfTrayIcon;
+
+// The controls' identifiers, for WM_COMMAND and GetDlgItem.
+enum TControlId : int {
+  idGroupBox2 = 100,
+  idLabel1,
+  idLabel2,
+  idEdInterval,
+  idUpDown,
+  idCkStartup,
+  idCbTimeHost,
+  idBtSync,
+  idGroupBox1,
+  idCkServer,
+  idLog,
+  idLabel7,
+  idLblURL,
+  idBtSave,
+  idBtHide,
+  idStatusBar,
+};
+
+// The interval's caption around its run of blanks: the text before them, and after them.
+std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption);
+
+class TForm1Window final : public TForm1View {
+ public:
+  // The main window's class: the single-instance guard finds a first instance by it.
+  static constexpr const char* kWindowClass = "Horalux.TForm1";
+
+  // Requires: `application` outlives the window. Throws std::runtime_error when the window
+  // cannot be made.
+  explicit TForm1Window(TApplication& application);
+  ~TForm1Window() override;
+  TForm1Window(const TForm1Window&) = delete;
+  TForm1Window& operator=(const TForm1Window&) = delete;
+
+  // TForm1View
+  void Bind(TForm1& form) override;
+  void Unbind() override;
+  void Loaded() override;
+  void SetCaption(const std::string& caption) override;
+  void ShowWindow() override;
+  void HideWindow() override;
+  void AddHostItem(const std::string& host) override;
+  std::string HostText() override;
+  void SetHostText(const std::string& text) override;
+  int IntervalPosition() override;
+  void SetIntervalPosition(int position) override;
+  bool Checked(TCheckBox box) override;
+  void SetChecked(TCheckBox box, bool checked) override;
+  void SetStatusText(TStatusPanel panel, const std::string& text) override;
+  void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) override;
+  void SetWaitCursor(bool wait) override;
+  void SetTrayImage(int index) override;
+  void SetTrayHint(const std::string& hint) override;
+  void ShowTrayNotification(const std::string& title, const std::string& text) override;
+  void ShowMessage(TMessageKind kind, const std::string& caption, const std::string& text) override;
+  void Terminate() override;
+  void OpenUrl(const std::string& address) override;
+  void Post(std::function<void()> work) override;
+  void After(std::chrono::milliseconds delay, std::function<void()> work) override;
+
+  // Opens web addresses; ShellExecuteA's default action when empty (tests record instead).
+  std::function<void(const std::string&)> UrlOpener;
+
+  HWND Handle() const noexcept { return window_; }
+  HWND Control(TControlId id) const { return ::GetDlgItem(window_, id); }
+  TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
+  TabfOneInstance& abfOneInstance1() const noexcept { return *abfOneInstance1_; }
+  TPopupMenu& PopupMenu() const noexcept { return *popupMenu_; }
+  // The popup menu's items, as the window description names them.
+  UINT mnOptions = 0;
+  UINT N1 = 0;
+  UINT mnExit = 0;
+  // The system's pixels for a pixel of the window description (the screen's DPI / 96).
+  int Scale(int pixels) const;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l);
+  bool HandleCommand(int id, int code);
+  LRESULT ControlColor(HDC dc, HWND control, LRESULT standard);
+  // The interval's label: its first part at its left, "minutes" after the up-down control,
+  // whatever width the font gives the blanks between them.
+  void DrawIntervalLabel(const DRAWITEMSTRUCT& item) const;
+
+  void CreateMainWindow();
+  void CreateControls();
+  void CreateFonts();
+  void CreateComponents();
+  HWND Place(const char* windowClass, TControlId id, const char* caption, DWORD style, int left,
+             int top, int width, int height, DWORD exStyle = 0);
+  // Runs the bound controller's handler under its guard; nothing once unbound.
+  void RunHandler(void (TForm1::*handler)());
+
+  struct GdiDeleter {
+    void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
+  };
+  using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
+  struct WindowDeleter {
+    void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
+  };
+
+  // Destroyed in reverse: the components, the menu and list they refer to, the window and
+  // its controls, then the fonts those used.
+  TApplication& application_;
+  int dpi_ = 96;
+  UniqueFont font_;
+  UniqueFont boldFont_;
+  UniqueFont linkFont_;
+  std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter> windowHolder_;
+  HWND window_ = nullptr;
+  HWND focused_ = nullptr;  // the control to give the focus back to when activated
+  TForm1* form_ = nullptr;
+  // Work posted for the controller dies with its binding: posted work holds it weakly.
+  std::mutex bindingMutex_;
+  std::shared_ptr<TForm1*> binding_;  // guarded by bindingMutex_
+
+  std::unique_ptr<TImageList> ImageList1_;
+  std::unique_ptr<TPopupMenu> popupMenu_;
+  TComponent components_;  // owns the components below
+  TabfTrayIcon* abfTrayIcon_ = nullptr;
+  TabfOneInstance* abfOneInstance1_ = nullptr;
+};
+
+}  // namespace horalux

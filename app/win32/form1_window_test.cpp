@@ -1,0 +1,256 @@
+// What only the Win32 window does, read back through Win32: its controls with their
+// geometry, captions, tab order, mnemonics and default button, the up-down control, the
+// log and the status bar, and the way its events reach the controller. The controller's
+// logic is tested in app/ against a recording view.
+#include "app/win32/form1_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/win32/event_loop_hooks.h"
+#include "app/win32/win32_date_time_formats.h"
+#include "desktop/win32/application.h"
+#include "desktop/win32/popup_menu.h"
+#include "platform/clock_setter_testing.h"
+#include "platform/registry_store.h"
+#include "timeproto/time_server.h"
+
+namespace horalux {
+namespace {
+
+struct Shown {
+  TMessageIcon icon;
+  std::string caption;
+  std::string text;
+};
+
+std::string TextOf(HWND window) {
+  char text[256] = {};
+  ::GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// The window with a controller over the test prefix's registry, no host list (the start-up
+// warning is recorded), a clock setter that only records, and a time server on a port of
+// the system's choice.
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest() : window(application) {
+    InstallEventLoopHooks(application);  // idle steps handle the window's messages
+    application.SetTitle("Horalux");
+    application.SetMessagePresenter(
+        [this](TMessageIcon icon, const std::string& caption, const std::string& text) {
+          boxes.push_back({icon, caption, text});
+        });
+    window.UrlOpener = [this](const std::string& address) { openedUrls.push_back(address); };
+  }
+  ~WindowTest() override {
+    form.reset();
+    RemoveEventLoopHooks();
+  }
+  TForm1& StartWindow() {
+    Form1Environment environment;
+    environment.store = NewUserRegistryStore();
+    environment.hostListPath = "no such folder\\server.lst";
+    environment.clockSetter = std::make_unique<RecordingClockSetter>();
+    environment.formats = std::make_unique<TWin32DateTimeFormats>();
+    environment.timeServerPort = 0;
+    form = std::make_unique<TForm1>(window, std::move(environment));
+    boxes.clear();
+    return *form;
+  }
+  HWND Control(TControlId id) const { return window.Control(id); }
+  // The control's rectangle in the window's client area, in the window description's
+  // pixels (the system's divided by the DPI's scale).
+  RECT Placed(TControlId id) const {
+    RECT rect{};
+    ::GetWindowRect(Control(id), &rect);
+    ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  }
+  void ExpectPlaced(TControlId id, int left, int top, int width, int height) const {
+    const RECT rect = Placed(id);
+    EXPECT_EQ(rect.left, window.Scale(left)) << id;
+    EXPECT_EQ(rect.top, window.Scale(top)) << id;
+    EXPECT_EQ(rect.right - rect.left, window.Scale(width)) << id;
+    EXPECT_EQ(rect.bottom - rect.top, window.Scale(height)) << id;
+  }
+  // A key as the message loop hands it over: to the dialog keys first.
+  void PressKey(UINT message, WPARAM key) {
+    MSG keyMessage{::GetFocus(), message, key, message == WM_SYSCHAR ? (1L << 29) : 0, 0, {}};
+    if (!::IsDialogMessageA(window.Handle(), &keyMessage)) {
+      ::TranslateMessage(&keyMessage);
+      ::DispatchMessageA(&keyMessage);
+    }
+  }
+  void ShowAndFocus() {
+    window.ShowWindow();
+    application.ProcessMessages();
+    ::SetFocus(Control(idBtHide));
+  }
+
+  TApplication application;
+  TForm1Window window;
+  std::vector<Shown> boxes;
+  std::vector<std::string> openedUrls;
+  std::unique_ptr<TForm1> form;
+};
+
+TEST_F(WindowTest, ControlsFollowTheWindowDescription) {
+  StartWindow();
+  RECT client{};
+  ::GetClientRect(window.Handle(), &client);
+  EXPECT_EQ(client.right, window.Scale(329));
+  EXPECT_EQ(client.bottom, window.Scale(361));
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrA(window.Handle(), GWL_STYLE));
+  EXPECT_TRUE(style & WS_SYSMENU);
+  EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+  EXPECT_EQ(TextOf(window.Handle()), "Horalux");
+
+  const struct {
+    TControlId id;
+    const char* caption;
+    int left, top, width, height;
+  } expected[] = {
+      {idGroupBox2, "NTP Client", 8, 8, 313, 105},
+      {idLabel1, "Get time &from", 16, 26, 62, 13},
+      {idLabel2, "Synchronize time &every                     minutes", 16, 58, 208, 13},
+      {idEdInterval, "300", 130, 56, 39, 21},
+      {idUpDown, "", 169, 56, 15, 21},
+      {idCkStartup, "Synchronize &time when Horalux starts", 16, 88, 241, 17},
+      {idCbTimeHost, "", 85, 24, 228, 21},
+      {idBtSync, "Sync &Now", 240, 78, 73, 25},
+      {idGroupBox1, "NTP Server", 8, 128, 313, 57},
+      {idCkServer, "&Other Clients can get the time from this machine", 16, 152, 273, 17},
+      {idLog, "", 8, 200, 313, 89},
+      {idLabel7, "Horalux 1.0", 104, 302, 129, 13},
+      {idLblURL, TForm1::kWebAddressShown, 104, 318, 129, 13},
+      {idBtSave, "&Save Settings", 8, 304, 81, 25},
+      {idBtHide, "&Hide", 248, 304, 75, 25},
+      {idStatusBar, "", 0, 342, 329, 19},
+  };
+  for (const auto& control : expected) {
+    ExpectPlaced(control.id, control.left, control.top, control.width, control.height);
+    EXPECT_EQ(TextOf(Control(control.id)), control.caption) << control.id;
+  }
+  EXPECT_EQ(::SendMessageA(Control(idCkStartup), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(::SendMessageA(Control(idCkServer), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_TRUE(::GetWindowLongPtrA(Control(idLog), GWL_STYLE) & ES_READONLY);
+
+  LOGFONTA font{};
+  ::GetObjectA(reinterpret_cast<HGDIOBJ>(::SendMessageA(Control(idBtHide), WM_GETFONT, 0, 0)),
+               sizeof font, &font);
+  // 8 points, or smaller where the system's face for it is wider (Wine's is).
+  EXPECT_STREQ(font.lfFaceName, "MS Sans Serif");
+  EXPECT_GE(font.lfHeight, -::MulDiv(8, window.Scale(96), 72));
+  EXPECT_LE(font.lfHeight, -window.Scale(8));
+}
+
+TEST_F(WindowTest, TabOrderDefaultButtonAndMnemonics) {
+  StartWindow();
+  const TControlId order[] = {idBtHide, idCbTimeHost, idEdInterval, idCkStartup,
+                              idBtSync, idCkServer,   idLog,        idBtSave};
+  HWND current = Control(idBtHide);
+  for (std::size_t i = 1; i <= std::size(order); ++i) {
+    current = ::GetNextDlgTabItem(window.Handle(), current, FALSE);
+    EXPECT_EQ(current, Control(order[i % std::size(order)])) << "after " << order[i - 1];
+  }
+  EXPECT_EQ(::SendMessageA(window.Handle(), DM_GETDEFID, 0, 0), MAKELRESULT(idBtHide, DC_HASDEFID));
+  EXPECT_TRUE(::GetWindowLongPtrA(Control(idBtHide), GWL_STYLE) & BS_DEFPUSHBUTTON);
+
+  ShowAndFocus();
+  PressKey(WM_SYSCHAR, 'f');
+  EXPECT_TRUE(::GetFocus() == Control(idCbTimeHost) ||
+              ::IsChild(Control(idCbTimeHost), ::GetFocus()));
+  PressKey(WM_SYSCHAR, 'e');
+  EXPECT_EQ(::GetFocus(), Control(idEdInterval));
+  // Enter presses the default button, "&Hide", wherever the focus is.
+  ::SetFocus(Control(idCkStartup));
+  PressKey(WM_KEYDOWN, VK_RETURN);
+  EXPECT_FALSE(::IsWindowVisible(window.Handle()));
+}
+
+TEST_F(WindowTest, IntervalStepsByFifteenWithinItsRangeAndTakesTheEditsNumber) {
+  StartWindow();
+  int low = -1, high = -1;
+  ::SendMessageA(Control(idUpDown), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+                 reinterpret_cast<LPARAM>(&high));
+  EXPECT_EQ(low, 0);
+  EXPECT_EQ(high, 9999);
+  UDACCEL step{};
+  ::SendMessageA(Control(idUpDown), UDM_GETACCEL, 1, reinterpret_cast<LPARAM>(&step));
+  EXPECT_EQ(step.nInc, 15U);
+
+  char separator[8] = {};
+  ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, sizeof separator);
+  window.SetIntervalPosition(1200);
+  EXPECT_EQ(TextOf(Control(idEdInterval)), std::string("1") + separator + "200");
+  ::SetWindowTextA(Control(idEdInterval), "45");
+  EXPECT_EQ(window.IntervalPosition(), 45);
+  ::SetWindowTextA(Control(idEdInterval), "many");
+  EXPECT_EQ(window.IntervalPosition(), 45);
+}
+
+TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
+  StartWindow();
+  window.ChangeLog(0, {"one", "two"});
+  window.ChangeLog(1, {"three"});
+  EXPECT_EQ(TextOf(Control(idLog)), "two\r\nthree");
+  window.ChangeLog(2, {"four"});
+  EXPECT_EQ(TextOf(Control(idLog)), "four");
+
+  int parts[3] = {};
+  EXPECT_EQ(::SendMessageA(Control(idStatusBar), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(parts)),
+            2);
+  EXPECT_EQ(parts[0], window.Scale(200));
+  window.SetStatusText(TStatusPanel::Run, " NTP Server not running");
+  window.SetStatusText(TStatusPanel::DateTime, "2026-12-08 14:03:07");
+  char text[64] = {};
+  ::SendMessageA(Control(idStatusBar), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, " NTP Server not running");
+  ::SendMessageA(Control(idStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "\t\t2026-12-08 14:03:07");  // right-aligned
+}
+
+TEST_F(WindowTest, ControlsAndMenuReachTheController) {
+  TForm1& controller = StartWindow();
+  ::SendMessageA(Control(idCkServer), BM_CLICK, 0, 0);
+  EXPECT_TRUE(controller.IdTimeServer().Active());
+  ::SendMessageA(Control(idCkServer), BM_CLICK, 0, 0);
+  EXPECT_FALSE(controller.IdTimeServer().Active());
+
+  ::SendMessageA(window.Handle(), WM_COMMAND, MAKEWPARAM(idLblURL, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(Control(idLblURL)));
+  EXPECT_EQ(openedUrls, std::vector<std::string>{TForm1::kWebAddress});
+
+  ASSERT_EQ(::GetMenuItemCount(window.PopupMenu().Handle()), 3);
+  char caption[32] = {};
+  ::GetMenuStringA(window.PopupMenu().Handle(), 0, caption, sizeof caption, MF_BYPOSITION);
+  EXPECT_STREQ(caption, "Options ...");
+  EXPECT_TRUE(::GetMenuState(window.PopupMenu().Handle(), 1, MF_BYPOSITION) & MF_SEPARATOR);
+  ::GetMenuStringA(window.PopupMenu().Handle(), 2, caption, sizeof caption, MF_BYPOSITION);
+  EXPECT_STREQ(caption, "Exit");
+  window.PopupMenu().Click(window.mnOptions);
+  EXPECT_TRUE(::IsWindowVisible(window.Handle()));
+  window.PopupMenu().Click(window.mnExit);
+  EXPECT_TRUE(application.Terminated());
+}
+
+TEST_F(WindowTest, CloseBoxEndsTheProgramAndFailuresReachTheErrorBox) {
+  TForm1& controller = StartWindow();
+  EXPECT_FALSE(controller.Guard([] { throw std::runtime_error("Broken"); }));
+  ASSERT_EQ(boxes.size(), 1U);
+  EXPECT_EQ(boxes[0].icon, TMessageIcon::Error);
+  EXPECT_EQ(boxes[0].caption, "Horalux");
+  EXPECT_EQ(boxes[0].text, "Broken.");
+  ::SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(application.Terminated());
+  EXPECT_TRUE(::IsWindow(window.Handle()));
+}
+
+}  // namespace
+}  // namespace horalux

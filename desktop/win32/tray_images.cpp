@@ -1,0 +1,26 @@
+#include "desktop/win32/tray_images.h"
+
+#include "app/tray_image.h"
+#include "desktop/win32/resource_ids.h"
+
+namespace horalux {
+namespace {
+
+HICON LoadIconResource(int id, int size, UINT flags) {
+  return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                         IMAGE_ICON, size, size, flags));
+}
+
+}  // namespace
+
+HICON ProgramIcon(int size) { return LoadIconResource(HORALUX_ICON_CLOCK, size, LR_SHARED); }
+
+void AddTrayImages(TImageList& list) {
+  static_assert(tiNormal == 0 && tiFailed == 1);
+  for (const int id : {HORALUX_ICON_CLOCK, HORALUX_ICON_CLOCK_WARNING}) {
+    const UniqueIcon icon(LoadIconResource(id, list.Width(), LR_DEFAULTCOLOR));
+    if (icon != nullptr) list.AddIcon(icon.get());
+  }
+}
+
+}  // namespace horalux
