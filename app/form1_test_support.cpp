@@ -47,7 +47,7 @@ TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) 
   Form1Environment environment;
   environment.store = store ? std::move(store)
                             : std::make_unique<RegFileStore>(folder.File("Horalux.reg"),
-                                                              NewDefaultStoreFileSystem());
+                                                             NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);
   clock = setter.get();

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <atomic>
 #include <functional>
 #include <optional>
