@@ -56,13 +56,14 @@ bool TimesNeverGoBack(const std::vector<std::string>& lines) {
 
 TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBoundedAndWhole) {
   // The main thread handles no events while this probe runs: connections must still be
-  // served meanwhile, because a peer hands its log line over without waiting.
+  // served meanwhile, because a peer hands its log line over without waiting. One after
+  // another they stay below the limit, so all are answered, and the view's first batch then
+  // holds more lines than the log keeps.
   bench::LoadOptions probe;
   probe.port = port;
-  probe.connections = 50;
+  probe.connections = 150;
   const bench::LoadResult whileBlocked = bench::RunLoad(probe);
-  EXPECT_EQ(whileBlocked.ok + whileBlocked.closedWithoutByte, 50u) << whileBlocked.Summary();
-  EXPECT_GT(whileBlocked.ok, 0u);
+  EXPECT_EQ(whileBlocked.ok, 150u) << whileBlocked.Summary();
 
   std::atomic<bool> done{false};
   bench::LoadResult flood;
@@ -100,7 +101,7 @@ TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBoundedAndWhole) {
   EXPECT_EQ(LogLines().size(), 100u);
   EXPECT_EQ(view.logLines, LogLines());
   EXPECT_TRUE(TimesNeverGoBack(LogLines()));
-  EXPECT_GT(form->LinesSkippedByView(), 0u);
+  EXPECT_GE(form->LinesSkippedByView(), 50u);  // of the first batch at least
 }
 
 }  // namespace
