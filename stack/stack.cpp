@@ -70,4 +70,12 @@ std::uint32_t TIdStack::AddressValueOf(const std::string& text) {
 
 int TIdStack::lastSocketError() const noexcept { return lastVerifiedError; }
 
+std::string TIdStack::AddressToText(const TIdAddressBytes& address) {
+  return AddressBytesToText(address);
+}
+
+TIdAddressBytes TIdStack::TextToAddress(const std::string& text) {
+  return TextToAddressBytes(text);
+}
+
 }  // namespace horalux

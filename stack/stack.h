@@ -123,9 +123,10 @@ class TIdStack {
                              std::string& address) = 0;
   virtual int SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
                             int& length) = 0;
-  virtual std::string AddressToText(const TIdAddressBytes& address) = 0;
+  // Dotted text and bytes, the same on every system.
+  virtual std::string AddressToText(const TIdAddressBytes& address);
   // Throws EConvertError when a part of the text is not an integer.
-  virtual TIdAddressBytes TextToAddress(const std::string& text) = 0;
+  virtual TIdAddressBytes TextToAddress(const std::string& text);
 
   // False when result is not Id_SOCKET_ERROR. Otherwise stores the calling thread's last
   // error in lastSocketError and returns true when it is one of `tolerated`.

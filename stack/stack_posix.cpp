@@ -230,12 +230,4 @@ void TIdStackPosix::SockLocalName(TIdStackSocketHandle socket, int& family, int&
   NameOf(*this, socket, false, family, port, address);
 }
 
-std::string TIdStackPosix::AddressToText(const TIdAddressBytes& address) {
-  return AddressBytesToText(address);
-}
-
-TIdAddressBytes TIdStackPosix::TextToAddress(const std::string& text) {
-  return TextToAddressBytes(text);
-}
-
 }  // namespace horalux

@@ -183,12 +183,4 @@ void TIdStackWinsock::SockLocalName(TIdStackSocketHandle socket, int& family, in
   NameOf(*this, socket, false, family, port, address);
 }
 
-std::string TIdStackWinsock::AddressToText(const TIdAddressBytes& address) {
-  return AddressBytesToText(address);
-}
-
-TIdAddressBytes TIdStackWinsock::TextToAddress(const std::string& text) {
-  return TextToAddressBytes(text);
-}
-
 }  // namespace horalux

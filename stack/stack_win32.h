@@ -67,8 +67,6 @@ class TIdStackWinsock : public TIdStack {
                      std::string& address) override;
   int SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
                     int& length) override;
-  std::string AddressToText(const TIdAddressBytes& address) override;
-  TIdAddressBytes TextToAddress(const std::string& text) override;
 };
 
 using TIdStackPlatform = TIdStackWinsock;
