@@ -81,7 +81,7 @@ void TForm1::ReadSettings() {
   view_.SetIntervalPosition(IntervalFromRegistry(settings.ReadInteger(kIntervalValue)));
   SetChecked(TCheckBox::ckStartup, settings.ReadBool(kSyncOnStartupValue));
   SetChecked(TCheckBox::ckServer, settings.ReadBool(kStartServerValue));
-  if (view_.Checked(TCheckBox::ckStartup)) btSyncClick();
+  if (view_.Checked(TCheckBox::ckStartup)) Sync(TSyncOrigin::Automatic);
   if (view_.Checked(TCheckBox::ckServer)) idTimeServer_->SetActive(true);
 }
 

@@ -14,9 +14,11 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/activity_log.h"
+#include "app/clock_step.h"
 #include "app/date_time_formats.h"
 #include "app/form1_environment.h"
 #include "app/form1_view.h"
@@ -85,10 +87,12 @@ class TForm1 {
   void SetChecked(TCheckBox box, bool checked);
   void ShowStartupWarning();
 
+  // A run asked for by `origin`: at once, or after the one under way.
+  void Sync(TSyncOrigin origin);
   // One run, and the steps inside its protected block.
-  void RunSync();
-  void QueryAndSetClock();
-  void NotifyClockNotSet(const std::string& refusal);
+  void RunSync(TSyncOrigin origin);
+  void QueryAndSetClock(TSyncOrigin origin);
+  void NotifyClockNotSet(const std::string& refusal, const std::string& advice);
   void SetTrayImage(int index);
 
   // The log: lines reach the view in batches, and every line its mirror.
@@ -104,7 +108,7 @@ class TForm1 {
   IncomingLines incoming_;
   LogMirror mirror_;  // after what it reads; ends after the server below
   bool syncInProgress_ = false;
-  bool syncRequestedMeanwhile_ = false;
+  std::optional<TSyncOrigin> syncRequestedMeanwhile_;
   bool quitRequested_ = false;
   std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
   int minutesElapsed_ = 0;

@@ -1,9 +1,11 @@
 // The synchronisation run, the minute counter and the activity log of TForm1.
 #include <chrono>
+#include <utility>
 
 #include "app/form1.h"
 #include "app/log_lines.h"
 #include "app/tray_image.h"
+#include "platform/clock_setter.h"
 #include "server/peer_thread.h"
 #include "timeproto/time_client.h"
 
@@ -36,30 +38,33 @@ class RunMarker {
 
 }  // namespace
 
+void TForm1::btSyncClick() { Sync(TSyncOrigin::User); }
+
 // A start that arrives while a run waits on the network (a click or a minute tick handled
-// by an idle step) never enters the time client again: it is kept and run right after.
-// Once the program was asked to quit, no run starts: it would hold the quit until its
-// limits (also the start-up run of a second instance, which only passes on its request).
-void TForm1::btSyncClick() {
+// by an idle step) never enters the time client again: it is kept and run right after;
+// when the user asked meanwhile, that run is the user's. Once the program was asked to
+// quit, no run starts: it would hold the quit until its limits (also the start-up run of a
+// second instance, which only passes on its request).
+void TForm1::Sync(TSyncOrigin origin) {
   if (quitRequested_) return;
   if (syncInProgress_) {
-    syncRequestedMeanwhile_ = true;
+    if (syncRequestedMeanwhile_ != TSyncOrigin::User) syncRequestedMeanwhile_ = origin;
     return;
   }
-  do {
-    syncRequestedMeanwhile_ = false;
-    RunSync();
-  } while (syncRequestedMeanwhile_);
+  for (std::optional<TSyncOrigin> next = origin; next;
+       next = std::exchange(syncRequestedMeanwhile_, std::nullopt)) {
+    RunSync(*next);
+  }
 }
 
-void TForm1::RunSync() {
+void TForm1::RunSync(TSyncOrigin origin) {
   const RunMarker marker(syncInProgress_, view_);
   const std::string host = view_.HostText();
   view_.SetStatusText(TStatusPanel::Run, "Connecting to " + host + " ...");
   log_.TrimForRun();
   idTime_->Host = host;
   try {
-    QueryAndSetClock();
+    QueryAndSetClock(origin);
   } catch (const std::exception&) {
     if (quitRequested_) return;  // ended by QuitRequested
     AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host));
@@ -67,16 +72,26 @@ void TForm1::RunSync() {
   }
 }
 
-void TForm1::QueryAndSetClock() {
+// The clock gets the host's moment: the local time the client made, with the bias it was
+// made with (clock_setter.h), unless the answer fails the run's checks (clock_step.h).
+void TForm1::QueryAndSetClock(TSyncOrigin origin) {
   const TDateTime serverTime = idTime_->QueryDateTime();
   const TDateTime localNow = env_.localClock();
   if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
   if (quitRequested_) return;   // ended by QuitRequested
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
-  const std::string refusal = env_.clockSetter->SetLocalTime(DateTimeToSystemTime(serverTime));
+  const TSystemTime local = DateTimeToSystemTime(serverTime);
+  const std::int32_t bias = idTime_->BiasMinutes();
+  std::string refusal = ClockStepRefusal(UtcMillisecondsOf(local, bias), difference, origin);
+  // Our own checks say what to do; the system's refusals are a matter of rights.
+  std::string advice;
+  if (refusal.empty()) {
+    refusal = env_.clockSetter->SetLocalTime(local, bias);
+    advice = env_.clockRightsAdvice;
+  }
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal));
   SetTrayImage(refusal.empty() ? tiNormal : tiFailed);
-  NotifyClockNotSet(refusal);
+  NotifyClockNotSet(refusal, advice);
 }
 
 void TForm1::SetTrayImage(int index) { view_.SetTrayImage(index); }
@@ -85,13 +100,14 @@ void TForm1::SetTrayImage(int index) { view_.SetTrayImage(index); }
 // follows is cut at the window's edge: a user reads the line and believes the clock is
 // right. So the desktop is told the first time, and again when the reason changes (a clock
 // set in between counts as a change), with what to do about it.
-void TForm1::NotifyClockNotSet(const std::string& refusal) {
+void TForm1::NotifyClockNotSet(const std::string& refusal, const std::string& advice) {
   if (refusal == notifiedRefusal_) return;
   notifiedRefusal_ = refusal;
   if (refusal.empty()) return;
-  view_.ShowTrayNotification(
-      "Clock not set", "The time host answered, but this computer's clock was left as it was: " +
-                           refusal + "\n" + env_.clockRightsAdvice);
+  std::string text =
+      "The time host answered, but this computer's clock was left as it was: " + refusal;
+  if (!advice.empty()) text += "\n" + advice;
+  view_.ShowTrayNotification("Clock not set", text);
 }
 
 // A quit request ends a run that waits on the network at once. It arrives in an idle step
@@ -102,7 +118,7 @@ void TForm1::NotifyClockNotSet(const std::string& refusal) {
 // for after it is dropped.
 void TForm1::QuitRequested() {
   quitRequested_ = true;
-  syncRequestedMeanwhile_ = false;
+  syncRequestedMeanwhile_.reset();
   if (syncInProgress_) idTime_->CloseSocketOnly();
 }
 
@@ -110,7 +126,7 @@ void TForm1::Timer2Timer() {
   ++minutesElapsed_;
   const int interval = view_.IntervalPosition();
   if (minutesElapsed_ >= interval && interval > 0) {
-    btSyncClick();
+    Sync(TSyncOrigin::Automatic);
     minutesElapsed_ = 0;
   }
 }

@@ -3,7 +3,9 @@
 
 #include <chrono>
 
+#include "app/clock_step.h"
 #include "app/form1_test_support.h"
+#include "app/log_lines.h"
 #include "stack/platform_stack.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"
@@ -14,10 +16,14 @@ namespace {
 
 using std::chrono::milliseconds;
 
-constexpr std::uint32_t kValue = 3'974'000'000u;  // 2025-12-06 UTC
 constexpr double kSecond = 1.0 / 86400.0;
+constexpr std::int64_t kSecondsFrom1900To1970 = 2'208'988'800;
 
-const TDateTime kServerTime = TimeValueToDateTimeNear(kValue, 0, kRfc868BaseDate, 45997.0);
+// The time hosts answer noon, 40 days after the day this program was built: a time that
+// no run refuses for being too early. The tests' zone is UTC, so this is local time too.
+const std::int64_t kServerUtcSeconds = BuildDayUtcMs() / 1000 + 40 * 86'400 + 12 * 3600;
+const std::uint32_t kValue = static_cast<std::uint32_t>(kServerUtcSeconds + kSecondsFrom1900To1970);
+const TDateTime kServerTime = static_cast<double>(kServerUtcSeconds) / 86'400 + 25'569;
 
 const std::string kSettings =
     "\"Interval\"=dword:0000000f\n\"Sync on Startup\"=dword:00000000\n"
@@ -28,11 +34,15 @@ class SyncTest : public FormTest {
   // A controller whose host is a loopback server answering with kValue, and whose local
   // clock stands `offsetSeconds` away from the server's time.
   void StartWithServer(PeerScript script, double offsetSeconds) {
+    localClock = [offsetSeconds] { return kServerTime + offsetSeconds * kSecond; };
+    StartWith(std::move(script), kSettings);
+  }
+  // The same with `settings` as the store's values besides the host.
+  void StartWith(PeerScript script, const std::string& settings) {
     server = std::make_unique<ScriptedServer>(std::move(script));
     clientPort = server->Port();
-    localClock = [offsetSeconds] { return kServerTime + offsetSeconds * kSecond; };
     WriteHostList("");
-    WriteStore("\"Host\"=\"127.0.0.1\"\n" + kSettings);
+    WriteStore("\"Host\"=\"127.0.0.1\"\n" + settings);
     Start();
   }
 
@@ -43,7 +53,7 @@ TEST_F(SyncTest, ASuccessfulRunSetsTheClockAndLogsTheDifference) {
   StartWithServer({TimeBytes(kValue)}, 2.0);
   form->btSyncClick();
   ASSERT_EQ(clock->requests.size(), 1u);
-  EXPECT_EQ(SystemTimeToDateTime(clock->requests[0]), kServerTime);
+  EXPECT_EQ(clock->requests[0].UtcMilliseconds(), kServerUtcSeconds * 1000);
   EXPECT_EQ(LogLines(),
             std::vector<std::string>{"-> " + TimeTextNow() + "  127.0.0.1 * difference +2 sec"});
   EXPECT_EQ(view.logLines, LogLines());
@@ -65,12 +75,11 @@ TEST_F(SyncTest, RoundsTheDifferenceToWholeSeconds) {
 }
 
 TEST_F(SyncTest, AClockThatCouldNotBeSetIsSaidSoShowsTheFailedImageAndIsNotified) {
-  clockRefusal = "Operation not permitted";
   StartWithServer({TimeBytes(kValue)}, 0.0);
   for (const char* refusal :
        {"Operation not permitted", "Operation not permitted",
         "Interactive authentication required.", "", "", "Interactive authentication required."}) {
-    clockRefusal = refusal;
+    clock->refusal = refusal;
     form->btSyncClick();
     EXPECT_EQ(view.trayImage, *refusal != '\0' ? 1 : 0) << refusal;
   }
@@ -148,6 +157,63 @@ TEST_F(SyncTest, StartUpRunHappensWithTheWindowHidden) {
   EXPECT_FALSE(view.visible);
   EXPECT_EQ(LogLines().size(), 1u);
   EXPECT_EQ(clock->requests.size(), 1u);
+}
+
+// An automatic run (at start-up, by the minute counter) moves the clock at most 15 hours
+// either way, Sync Now any step; no run sets a time from before the build. A refused step is
+// said as any other reason the clock was not set, and never reaches the clock setter, which
+// otherwise gets the host's moment (in a zone two hours east here).
+TEST_F(SyncTest, AutomaticRunsKeepToTheBoundAndNoRunGoesBelowTheBuildDay) {
+  const ScopedFixedTimeZone twoHoursEast(FixedZone(-120));
+  const std::int64_t hour = 3600;
+  const std::int64_t twentyYears = 7305 * 24 * hour;
+  const std::int64_t beforeBuild = BuildDayUtcMs() / 1000 - 1 - kServerUtcSeconds;
+  const std::string bound = kStepTooLargeReason;
+  const std::string floor = kBeforeBuildReason;
+  enum Road { kStartUp, kMinuteCounter, kSyncNow };
+  const struct {
+    Road road;
+    std::int64_t hostAhead;  // seconds
+    std::string refusal;     // empty: the clock is set
+  } cases[] = {
+      {kStartUp, twentyYears, bound},       {kStartUp, -16 * hour, bound},
+      {kStartUp, -14 * hour, ""},           {kStartUp, beforeBuild, floor},
+      {kMinuteCounter, twentyYears, bound}, {kMinuteCounter, -16 * hour, bound},
+      {kMinuteCounter, -14 * hour, ""},     {kMinuteCounter, beforeBuild, floor},
+      {kSyncNow, twentyYears, ""},          {kSyncNow, -16 * hour, ""},
+      {kSyncNow, beforeBuild, floor},
+  };
+  localClock = [] { return kServerTime + 2.0 / 24; };  // local time, two hours east
+  for (const auto& step : cases) {
+    const std::int64_t hostUtc = kServerUtcSeconds + step.hostAhead;
+    const std::size_t notifiedBefore = view.notifications.size();
+    StartWith({TimeBytes(static_cast<std::uint32_t>(hostUtc + kSecondsFrom1900To1970))},
+              std::string("\"Interval\"=dword:00000001\n\"Sync on Startup\"=dword:0000000") +
+                  (step.road == kStartUp ? "1" : "0") + "\n\"Start Server\"=dword:00000000\n");
+    if (step.road == kMinuteCounter) form->Timer2Timer();
+    if (step.road == kSyncNow) form->btSyncClick();
+    const std::string what =
+        std::to_string(step.road) + ", " + std::to_string(step.hostAhead) + " s";
+    ASSERT_EQ(LogLines().size(), 1u) << what;
+    const std::string line = LogLines()[0];
+    EXPECT_NE(line.find(DifferenceText(-step.hostAhead)), std::string::npos) << what << line;
+    if (step.refusal.empty()) {
+      ASSERT_EQ(clock->requests.size(), 1u) << what;
+      EXPECT_EQ(clock->requests[0].UtcMilliseconds(), hostUtc * 1000) << what;
+      EXPECT_EQ(view.trayImage, 0) << what;
+    } else {
+      EXPECT_TRUE(clock->requests.empty()) << what;
+      EXPECT_NE(line.find(" * clock not set: " + step.refusal), std::string::npos) << what << line;
+      EXPECT_EQ(view.trayImage, 1) << what;
+      ASSERT_EQ(view.notifications.size(), notifiedBefore + 1) << what;
+      EXPECT_EQ(view.notifications.back(),
+                "Clock not set|The time host answered, but this "
+                "computer's clock was left as it was: " +
+                    step.refusal)
+          << what;
+    }
+    Stop();
+  }
 }
 
 // Answers every name with loopback, so that no name below is ever asked of a resolver.

@@ -49,7 +49,7 @@ TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) 
                             : std::make_unique<RegFileStore>(folder.File("Horalux.reg"),
                                                              NewDefaultStoreFileSystem());
   environment.hostListPath = folder.File("server.lst");
-  auto setter = std::make_unique<FollowingClockSetter>(clockRefusal);
+  auto setter = std::make_unique<RecordingClockSetter>();
   clock = setter.get();
   environment.clockSetter = std::move(setter);
   environment.formats = std::make_unique<FixedDateTimeFormats>();

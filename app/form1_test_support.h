@@ -13,7 +13,7 @@
 
 #include "app/form1.h"
 #include "app/form1_view_testing.h"
-#include "platform/clock_setter.h"
+#include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
 #include "platform/scoped_temp_dir.h"
 #include "tests/support/scoped_env.h"
@@ -28,20 +28,6 @@ class FixedDateTimeFormats : public TDateTimeFormats {
   std::unique_ptr<TDateTimeFormats> Clone() const override {
     return std::make_unique<FixedDateTimeFormats>();
   }
-};
-
-// Records what the controller asks to set, and answers with the refusal as it is then.
-class FollowingClockSetter : public ClockSetter {
- public:
-  explicit FollowingClockSetter(const std::string& refusal) : refusal_(refusal) {}
-  std::string SetLocalTime(const TSystemTime& localTime) override {
-    requests.push_back(localTime);
-    return refusal_;
-  }
-  std::vector<TSystemTime> requests;
-
- private:
-  const std::string& refusal_;
 };
 
 class FormTest : public ::testing::Test {
@@ -66,8 +52,7 @@ class FormTest : public ::testing::Test {
   ScopedTimeZone zone{"UTC"};
   ScopedTempDir folder;
   RecordingForm1View view;
-  std::string clockRefusal;  // what the clock setter answers
-  FollowingClockSetter* clock = nullptr;
+  RecordingClockSetter* clock = nullptr;  // the controller's, once started
   int clientPort = 37;
   int serverPort = 0;
   std::function<TDateTime()> localClock = &Now;

@@ -34,19 +34,8 @@ void CivilFromDays(std::int64_t z, std::int64_t& y, unsigned& m, unsigned& d) {
   y = static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2);
 }
 
-}  // namespace
-
-TDateTime Now() {
-  using namespace std::chrono;
-  const auto sinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
-  // A zone the system cannot read leaves the clock at UTC.
-  const std::int64_t biasMinutes = BiasMinutes(ReadTimeZone()).value_or(0);
-  const std::int64_t localMs = sinceEpoch.count() - biasMinutes * 60'000;
-  return static_cast<double>(localMs) / kMsPerDay + kUnixEpochDays;
-}
-
-TSystemTime DateTimeToSystemTime(TDateTime when) {
-  const auto totalMs = static_cast<std::int64_t>(std::llround(when * kMsPerDay));
+// The record of a count of milliseconds since 1899-12-30.
+TSystemTime SplitMilliseconds(std::int64_t totalMs) {
   std::int64_t days = totalMs / kMsPerDay;
   std::int64_t msOfDay = totalMs % kMsPerDay;
   if (msOfDay < 0) {
@@ -69,6 +58,32 @@ TSystemTime DateTimeToSystemTime(TDateTime when) {
   time.second = static_cast<std::uint16_t>(msOfDay / 1000 % 60);
   time.milliseconds = static_cast<std::uint16_t>(msOfDay % 1000);
   return time;
+}
+
+}  // namespace
+
+TDateTime Now() {
+  using namespace std::chrono;
+  const auto sinceEpoch = duration_cast<milliseconds>(system_clock::now().time_since_epoch());
+  // A zone the system cannot read leaves the clock at UTC.
+  const std::int64_t biasMinutes = BiasMinutes(ReadTimeZone()).value_or(0);
+  const std::int64_t localMs = sinceEpoch.count() - biasMinutes * 60'000;
+  return static_cast<double>(localMs) / kMsPerDay + kUnixEpochDays;
+}
+
+TSystemTime DateTimeToSystemTime(TDateTime when) {
+  return SplitMilliseconds(static_cast<std::int64_t>(std::llround(when * kMsPerDay)));
+}
+
+std::int64_t UnixMilliseconds(const TSystemTime& time) {
+  const std::int64_t days = DaysFromCivil(time.year, time.month, time.day);
+  return days * kMsPerDay +
+         ((std::int64_t{time.hour} * 60 + time.minute) * 60 + time.second) * 1000 +
+         time.milliseconds;
+}
+
+TSystemTime UnixMillisecondsToSystemTime(std::int64_t milliseconds) {
+  return SplitMilliseconds(milliseconds + kUnixEpochDays * kMsPerDay);
 }
 
 TDateTime SystemTimeToDateTime(const TSystemTime& time) {

@@ -27,6 +27,11 @@ TDateTime Now();
 TSystemTime DateTimeToSystemTime(TDateTime when);
 TDateTime SystemTimeToDateTime(const TSystemTime& time);
 
+// Milliseconds since 1970-01-01 00:00 of a record, and the record of such a count; both
+// sides in one zone (UTC in, UTC out).
+std::int64_t UnixMilliseconds(const TSystemTime& time);
+TSystemTime UnixMillisecondsToSystemTime(std::int64_t milliseconds);
+
 TDateTime EncodeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
                          int milliseconds = 0);
 

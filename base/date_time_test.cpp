@@ -28,6 +28,13 @@ TEST(DateTime, SplitsIntoTheSystemTimeRecord) {
   EXPECT_EQ(time.second, 16);
   EXPECT_EQ(time.milliseconds, 250);
   EXPECT_DOUBLE_EQ(SystemTimeToDateTime(time), EncodeDateTime(2036, 2, 7, 6, 28, 16, 250));
+  // The moment the RFC 868 count wraps, 2^32 s after 1900.
+  EXPECT_EQ(UnixMilliseconds(time), 2'085'978'496'250);
+  const TSystemTime before1970 = UnixMillisecondsToSystemTime(-1);
+  EXPECT_EQ(before1970.year, 1969);
+  EXPECT_EQ(before1970.dayOfWeek, 3);  // a Wednesday
+  EXPECT_EQ(before1970.hour, 23);
+  EXPECT_EQ(before1970.milliseconds, 999);
 }
 
 TEST(DateTime, LeapDaysAndTheEndOfADay) {

@@ -13,13 +13,23 @@ class Win32ClockSetter : public ClockSetter {
  public:
   explicit Win32ClockSetter(Win32ClockCalls calls) : calls_(std::move(calls)) {}
 
-  std::string SetLocalTime(const TSystemTime& localTime) override {
+  std::string SetLocalTime(const TSystemTime& localTime, std::int32_t biasMinutes) override {
     calls_.enableTimePrivilege();
-    const unsigned long error = calls_.setLocalTime(localTime);
+    const std::int64_t moment = UtcMillisecondsOf(localTime, biasMinutes);
+    const std::int32_t before = calls_.biasInForce().value_or(biasMinutes);
+    unsigned long error = calls_.setLocalTime(LocalRecord(moment, before));
+    if (error == 0) {
+      const std::int32_t after = calls_.biasInForce().value_or(before);
+      if (after != before) error = calls_.setLocalTime(LocalRecord(moment, after));
+    }
     return error == 0 ? std::string() : SystemMessageText(error);
   }
 
  private:
+  static TSystemTime LocalRecord(std::int64_t utcMs, std::int32_t biasMinutes) {
+    return UnixMillisecondsToSystemTime(utcMs - std::int64_t{biasMinutes} * 60'000);
+  }
+
   Win32ClockCalls calls_;
 };
 

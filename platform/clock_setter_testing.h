@@ -2,6 +2,7 @@
 // system clock.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,18 +11,23 @@
 
 namespace horalux {
 
-// Records what it was asked to set and answers with a prepared reason (empty: success).
+struct ClockRequest {
+  TSystemTime localTime;
+  std::int32_t biasMinutes = 0;
+  std::int64_t UtcMilliseconds() const { return UtcMillisecondsOf(localTime, biasMinutes); }
+};
+
+// Records what it was asked to set and answers with `refusal` as it is at the call (empty:
+// success).
 class RecordingClockSetter : public ClockSetter {
  public:
-  explicit RecordingClockSetter(std::string refusal = {}) : refusal_(std::move(refusal)) {}
-  std::string SetLocalTime(const TSystemTime& localTime) override {
-    requests.push_back(localTime);
-    return refusal_;
+  explicit RecordingClockSetter(std::string refusalText = {}) : refusal(std::move(refusalText)) {}
+  std::string SetLocalTime(const TSystemTime& localTime, std::int32_t biasMinutes) override {
+    requests.push_back({localTime, biasMinutes});
+    return refusal;
   }
-  std::vector<TSystemTime> requests;
-
- private:
-  std::string refusal_;
+  std::vector<ClockRequest> requests;
+  std::string refusal;
 };
 
 }  // namespace horalux

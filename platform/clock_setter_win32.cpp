@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "base/time_zone.h"
+
 namespace horalux {
 namespace {
 
@@ -21,6 +23,9 @@ unsigned long SetSystemLocalTime(const TSystemTime& localTime) {
 
 }  // namespace
 
-Win32ClockCalls SystemClockCalls() { return {EnableSystemTimePrivilege, SetSystemLocalTime}; }
+Win32ClockCalls SystemClockCalls() {
+  return {EnableSystemTimePrivilege, [] { return BiasMinutes(ReadTimeZone()); },
+          SetSystemLocalTime};
+}
 
 }  // namespace horalux

@@ -5,11 +5,13 @@
 
 namespace horalux {
 
-double LocalTimeBias() {
+std::int32_t LocalTimeBiasMinutes() {
   const TTimeZoneReading reading = ReadTimeZone();
   const std::optional<std::int32_t> minutes = BiasMinutes(reading);
   if (!minutes) throw EIdException(reading.errorText);
-  return static_cast<double>(*minutes) / 1440.0;
+  return *minutes;
 }
+
+double LocalTimeBias() { return static_cast<double>(LocalTimeBiasMinutes()) / 1440.0; }
 
 }  // namespace horalux

@@ -40,7 +40,10 @@ std::uint32_t TIdTime::ReceiveValue() {
 
 TDateTime TIdTime::QueryDateTime() {
   const std::uint32_t value = QueryTimeValue();
-  return TimeValueToDateTimeNear(value, oneWayDelay_, BaseDate, LocalClock());
+  if (value == 0) return 0.0;
+  biasMinutes_ = LocalTimeBiasMinutes();
+  return TimeValueToDateTimeNear(value, oneWayDelay_, BaseDate, LocalClock(),
+                                 biasMinutes_ / 1440.0);
 }
 
 }  // namespace horalux

@@ -24,6 +24,9 @@ class TIdTime : public TIdTCPClient {
   std::int32_t Timeout = 2500;  // ms for each wait for data
   // Half the round trip of the last query that got its value, in ms.
   std::uint32_t OneWayDelay() const noexcept { return oneWayDelay_; }
+  // The bias (minutes, UTC = local + bias) that the last QueryDateTime made its local time
+  // with: the one moment's reading that the clock must be set with too.
+  std::int32_t BiasMinutes() const noexcept { return biasMinutes_; }
 
   // The local clock, which tells which 136-year era a received count belongs to; and the
   // millisecond counter the round trip is measured with. Tests put fakes here.
@@ -43,6 +46,7 @@ class TIdTime : public TIdTCPClient {
   std::uint32_t ReceiveValue();
 
   std::uint32_t oneWayDelay_ = 0;
+  std::int32_t biasMinutes_ = 0;
 };
 
 }  // namespace horalux

@@ -24,8 +24,14 @@ TDateTime TimeValueToDateTime(std::uint32_t value, std::uint32_t oneWayDelayMs,
 TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
                                   TDateTime baseDate, TDateTime localNow) {
   if (value == 0) return 0.0;
+  return TimeValueToDateTimeNear(value, oneWayDelayMs, baseDate, localNow, LocalTimeBias());
+}
+
+TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
+                                  TDateTime baseDate, TDateTime localNow, double biasDays) {
+  if (value == 0) return 0.0;
   constexpr long double kEra = 4294967296.0L;
-  const long double bias = LocalTimeBias();
+  const long double bias = biasDays;
   const long double base = WholeDays(baseDate);
   const long double nowSeconds = (localNow + bias - base) * kSecondsPerDay;
   long double seconds = static_cast<long double>(value) + oneWayDelayMs / 1000u;

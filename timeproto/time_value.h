@@ -15,6 +15,8 @@ inline constexpr TDateTime kRfc868BaseDate = 2.0;
 // included; positive west of Greenwich. Taken afresh at every call.
 // Throws EIdException with the system's text when the offset cannot be determined.
 double LocalTimeBias();
+// The same in whole minutes, as the zone gives it.
+std::int32_t LocalTimeBiasMinutes();
 
 // The wire value, plus the one-way delay in whole seconds, as local time.
 // 0 means "no value" and gives 0.0 without consulting the time zone.
@@ -26,6 +28,9 @@ TDateTime TimeValueToDateTime(std::uint32_t value, std::uint32_t oneWayDelayMs, 
 // the result equals TimeValueToDateTime's.
 TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
                                   TDateTime baseDate, TDateTime localNow);
+// As above, with the bias (days, as LocalTimeBias gives it) that the caller read.
+TDateTime TimeValueToDateTimeNear(std::uint32_t value, std::uint32_t oneWayDelayMs,
+                                  TDateTime baseDate, TDateTime localNow, double biasDays);
 
 // Local time as the wire value: seconds since the base date, truncated toward zero,
 // low 32 bits kept.

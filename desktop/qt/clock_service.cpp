@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "desktop/qt/clock_service_testing.h"
+#include "platform/system_clock_posix.h"
 
 namespace horalux {
 namespace {
@@ -15,22 +16,22 @@ const QString kPath = QStringLiteral("/org/freedesktop/timedate1");
 
 class DesktopClockSetter : public ClockSetter {
  public:
-  DesktopClockSetter(QDBusConnection bus, std::function<int(const TSystemTime&)> setSystemClock)
+  DesktopClockSetter(QDBusConnection bus, std::function<int(std::int64_t)> setSystemClock)
       : service_(std::move(bus)), setSystemClock_(std::move(setSystemClock)) {}
 
-  std::string SetLocalTime(const TSystemTime& localTime) override {
-    const int error = setSystemClock_(localTime);
+  std::string SetLocalTime(const TSystemTime& localTime, std::int32_t biasMinutes) override {
+    const std::int64_t micros = UtcMillisecondsOf(localTime, biasMinutes) * 1000;
+    const int error = setSystemClock_(micros);
     if (error == 0) return {};
     const std::string systemReason = std::strerror(error);
-    const auto micros = UnixMicrosecondsOf(localTime);
-    if (error != EPERM || !micros) return systemReason;
-    const TimeService::Answer answer = service_.SetTime(*micros);
+    if (error != EPERM) return systemReason;
+    const TimeService::Answer answer = service_.SetTime(micros);
     return answer.reached ? answer.refusal : systemReason;
   }
 
  private:
   TimeService service_;
-  std::function<int(const TSystemTime&)> setSystemClock_;
+  std::function<int(std::int64_t)> setSystemClock_;
 };
 
 }  // namespace
@@ -55,7 +56,7 @@ TimeService::Answer TimeService::SetTime(std::int64_t unixMicroseconds) {
 }
 
 std::unique_ptr<ClockSetter> MakeDesktopClockSetter(
-    QDBusConnection bus, std::function<int(const TSystemTime&)> setSystemClock) {
+    QDBusConnection bus, std::function<int(std::int64_t)> setSystemClock) {
   return std::make_unique<DesktopClockSetter>(std::move(bus), std::move(setSystemClock));
 }
 

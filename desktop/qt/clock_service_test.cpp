@@ -10,13 +10,16 @@
 
 #include <cerrno>
 #include <csignal>
+#include <vector>
 
+#include "platform/zone_change_cases_testing.h"
 #include "tests/support/scoped_env.h"
 
 namespace horalux {
 namespace {
 
 const TSystemTime kNoon{2026, 12, 2, 8, 12, 0, 0, 250};
+constexpr std::int32_t kTwoHoursEast = -120;
 
 // The bus and the fake service end with the test, even when a failing test aborts it.
 void DieWithTheTest(QProcess& process) {
@@ -59,7 +62,6 @@ class TimeServiceTest : public ::testing::Test {
     return service_.readLine().trimmed();
   }
 
-  testing::ScopedTimeZone zone{"XST-2"};
   QProcess bus_;
   QProcess service_;
   QString address_;
@@ -87,11 +89,12 @@ TEST_F(TimeServiceTest, NoServiceOnTheBusIsNotAnAnswer) {
 TEST_F(TimeServiceTest, WithoutTheRightTheServiceIsAskedAndItsReasonReported) {
   StartFakeService(QStringLiteral("Automatic time synchronization is enabled"));
   int direct = 0;
-  auto setter = MakeDesktopClockSetter(Client(), [&direct](const TSystemTime&) {
+  auto setter = MakeDesktopClockSetter(Client(), [&direct](std::int64_t) {
     ++direct;
     return EPERM;
   });
-  EXPECT_EQ(setter->SetLocalTime(kNoon), "Automatic time synchronization is enabled");
+  EXPECT_EQ(setter->SetLocalTime(kNoon, kTwoHoursEast),
+            "Automatic time synchronization is enabled");
   EXPECT_EQ(direct, 1);
   // 2026-12-08 12:00:00.250 two hours east of UTC is 10:00:00.250 UTC.
   EXPECT_EQ(ServiceSaw(), QByteArray("SetTime 1796724000250000 0 0"));
@@ -99,23 +102,42 @@ TEST_F(TimeServiceTest, WithoutTheRightTheServiceIsAskedAndItsReasonReported) {
 
 TEST_F(TimeServiceTest, ServiceThatSetsTheClockIsASuccess) {
   StartFakeService();
-  auto setter = MakeDesktopClockSetter(Client(), [](const TSystemTime&) { return EPERM; });
-  EXPECT_EQ(setter->SetLocalTime(kNoon), "");
+  auto setter = MakeDesktopClockSetter(Client(), [](std::int64_t) { return EPERM; });
+  EXPECT_EQ(setter->SetLocalTime(kNoon, kTwoHoursEast), "");
 }
 
 TEST_F(TimeServiceTest, NoServiceLeavesTheSystemsReason) {
-  auto setter = MakeDesktopClockSetter(Client(), [](const TSystemTime&) { return EPERM; });
-  EXPECT_EQ(setter->SetLocalTime(kNoon), "Operation not permitted");
+  auto setter = MakeDesktopClockSetter(Client(), [](std::int64_t) { return EPERM; });
+  EXPECT_EQ(setter->SetLocalTime(kNoon, kTwoHoursEast), "Operation not permitted");
 }
 
 TEST_F(TimeServiceTest, OtherFailuresAndSuccessNeverAskTheService) {
   StartFakeService();
-  auto failing = MakeDesktopClockSetter(Client(), [](const TSystemTime&) { return EINVAL; });
-  EXPECT_EQ(failing->SetLocalTime(kNoon), "Invalid argument");
-  auto working = MakeDesktopClockSetter(Client(), [](const TSystemTime&) { return 0; });
-  EXPECT_EQ(working->SetLocalTime(kNoon), "");
+  auto failing = MakeDesktopClockSetter(Client(), [](std::int64_t) { return EINVAL; });
+  EXPECT_EQ(failing->SetLocalTime(kNoon, kTwoHoursEast), "Invalid argument");
+  auto working = MakeDesktopClockSetter(Client(), [](std::int64_t) { return 0; });
+  EXPECT_EQ(working->SetLocalTime(kNoon, kTwoHoursEast), "");
   service_.waitForReadyRead(300);
   EXPECT_EQ(service_.readAll(), QByteArray());
+}
+
+// The moment asked for is the time host's, also where this zone's rules would read the
+// local time otherwise (an hour off across a change, the first pass of a repeated hour
+// taken for the second).
+TEST(DesktopClockSetter, AsksForTheHostsMomentAcrossTheZonesChanges) {
+  for (const testing::ZoneChangeCase& step : testing::ZoneChangeCases()) {
+    const testing::ScopedTimeZone zone(step.tz);
+    const std::int32_t bias = step.zone.BiasAt(step.nowUtcMs);
+    std::vector<std::int64_t> asked;
+    auto setter = MakeDesktopClockSetter(QDBusConnection(QStringLiteral("none")),
+                                         [&asked](std::int64_t micros) {
+                                           asked.push_back(micros);
+                                           return 0;
+                                         });
+    const TSystemTime local = UnixMillisecondsToSystemTime(step.targetUtcMs - bias * 60'000);
+    EXPECT_EQ(setter->SetLocalTime(local, bias), "") << step.name;
+    EXPECT_EQ(asked, std::vector<std::int64_t>{step.targetUtcMs * 1000}) << step.name;
+  }
 }
 
 }  // namespace

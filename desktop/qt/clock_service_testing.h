@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDBusConnection>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,8 +32,9 @@ class TimeService {
   int timeoutMs_;
 };
 
-// MakeDesktopClockSetter over `bus`, with `setSystemClock` as the direct way.
+// MakeDesktopClockSetter over `bus`, with `setSystemClock` as the direct way: it gets the
+// moment in microseconds since 1970-01-01 UTC, and answers as SetSystemClock does.
 std::unique_ptr<ClockSetter> MakeDesktopClockSetter(
-    QDBusConnection bus, std::function<int(const TSystemTime&)> setSystemClock);
+    QDBusConnection bus, std::function<int(std::int64_t)> setSystemClock);
 
 }  // namespace horalux
