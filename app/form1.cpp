@@ -27,7 +27,8 @@ TForm1::TForm1(TForm1View& view, Form1Environment environment)
     : view_(view),
       env_(std::move(environment)),
       timeTexts_(env_.formats->Clone()),
-      mirror_(incoming_, MirrorTimeText(*env_.formats), env_.mirrorDescriptor) {
+      mirror_(incoming_, MirrorTimeText(*env_.formats), env_.mirrorDescriptor),
+      serverFailures_(env_.mirrorDescriptor) {
   log_.SetListener([this](std::size_t removed, const std::vector<std::string>& appended) {
     view_.ChangeLog(removed, appended);
   });
@@ -54,6 +55,9 @@ void TForm1::CreateComponents() {
   idTimeServer_->MaxConnections = kTimeServerMaxConnections;
   idTimeServer_->BaseDate = kRfc868BaseDate;
   idTimeServer_->OnConnect = [this](TIdPeerThread& thread) { IdTimeServerConnect(thread); };
+  idTimeServer_->OnListenException = [this](TIdListenerThread&, const std::exception& failure) {
+    serverFailures_.Report(failure);
+  };
 
   idAntiFreeze_ = &MakeComponent<TIdAntiFreeze>(components_);
 }

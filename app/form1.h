@@ -24,6 +24,7 @@
 #include "app/form1_view.h"
 #include "app/incoming_lines.h"
 #include "app/log_mirror.h"
+#include "app/server_failure_notice.h"
 #include "base/component.h"
 
 namespace horalux {
@@ -112,6 +113,7 @@ class TForm1 {
   bool quitRequested_ = false;
   std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
   int minutesElapsed_ = 0;
+  ServerFailureNotice serverFailures_;  // written by the server's listeners
 
   TComponent components_;  // owns the components below, freed newest first
   TIdTime* idTime_ = nullptr;

@@ -1,13 +1,20 @@
 // The time server as the window runs it, under a flood of connections.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <regex>
+#include <system_error>
 #include <thread>
 
 #include "app/form1_test_support.h"
 #include "bench/load_client.h"
+#include "server/thread_mgr.h"
+#include "tests/support/process_counts.h"
 #include "timeproto/time_server.h"
 
 namespace horalux::testing {
@@ -102,6 +109,33 @@ TEST_F(FloodTest, PeersNeverWaitForTheWindowAndTheLogStaysBoundedAndWhole) {
   EXPECT_EQ(view.logLines, LogLines());
   EXPECT_TRUE(TimesNeverGoBack(LogLines()));
   EXPECT_GE(form->LinesSkippedByView(), 50u);  // of the first batch at least
+}
+
+// The system makes no thread for a connection (say at a process limit): its client gets no
+// time, and standard error says why.
+class NoThreadsMgr : public TIdThreadMgrDefault {
+ public:
+  TIdThread& AcquirePeerThread() override {
+    throw std::system_error(EAGAIN, std::generic_category(), "cannot create thread");
+  }
+};
+
+TEST_F(FormTest, AConnectionThatGetsNoThreadIsSaidOnStandardError) {
+  const std::string said = folder.File("stderr");
+  const int descriptor = ::open(said.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_GE(descriptor, 0);
+  mirrorDescriptor = descriptor;
+  WriteHostList("");
+  Start();
+  NoThreadsMgr noThreads;
+  form->IdTimeServer().SetThreadMgr(&noThreads);
+  view.Click(TCheckBox::ckServer);
+  EXPECT_TRUE(Eventually([&] { return ReadFileText(said).find('\n') != std::string::npos; }));
+  Stop();
+  ::close(descriptor);
+  EXPECT_EQ(ReadFileText(said).substr(0, ReadFileText(said).find('\n')),
+            "Horalux: the time server could not serve a client: cannot create thread: Resource "
+            "temporarily unavailable");
 }
 
 }  // namespace

@@ -57,6 +57,7 @@ TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) 
   environment.timeClientPort = clientPort;
   environment.timeServerPort = serverPort;
   environment.localClock = localClock;
+  environment.mirrorDescriptor = mirrorDescriptor;
   form = std::make_unique<TForm1>(over != nullptr ? *over : view, std::move(environment));
   return *form;
 }

@@ -56,6 +56,7 @@ class FormTest : public ::testing::Test {
   int clientPort = 37;
   int serverPort = 0;
   std::function<TDateTime()> localClock = &Now;
+  int mirrorDescriptor = 2;
   std::unique_ptr<TForm1> form;
 };
 

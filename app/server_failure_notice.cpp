@@ -1,0 +1,27 @@
+#include "app/server_failure_notice.h"
+
+#include <string>
+
+#include "app/log_lines.h"
+
+namespace horalux {
+
+ServerFailureNotice::ServerFailureNotice(int fd, Clock clock)
+    : sink_(fd), clock_(std::move(clock)) {}
+
+void ServerFailureNotice::Report(const std::exception& failure) {
+  const auto now = clock_();
+  std::lock_guard lock(mutex_);
+  if (lastLine_ && now - *lastLine_ < kSpacing) return;
+  lastLine_ = now;
+  // A socket error's text has two lines ("Socket Error # 10024\nToo many open files.").
+  std::string reason = failure.what();
+  for (char& c : reason) {
+    if (c == '\n') c = ' ';
+  }
+  const std::string line =
+      "Horalux: the time server could not serve a client: " + EscapeControls(reason) + "\n";
+  sink_.WriteSome(line);
+}
+
+}  // namespace horalux

@@ -1,0 +1,45 @@
+// The server's failures on standard error: one line each, at most one a second.
+#include "app/server_failure_notice.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <system_error>
+
+#include "stack/exceptions.h"
+
+namespace horalux {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::chrono::steady_clock::time_point now{};
+  ServerFailureNotice notice(fds[1], [&now] { return now; });
+  const std::system_error noThread(EAGAIN, std::generic_category(), "cannot create thread");
+  notice.Report(noThread);
+  now += 999ms;
+  notice.Report(noThread);  // too soon
+  now += 1ms;
+  notice.Report(EIdException("Socket Error # 10024\nToo many open files."));
+  now += 10s;
+  notice.Report(EIdException("a \x1b[2J reason"));
+  ::close(fds[1]);
+  std::string said;
+  char chunk[512];
+  for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;) said.append(chunk, n);
+  ::close(fds[0]);
+  EXPECT_EQ(said,
+            "Horalux: the time server could not serve a client: cannot create thread: Resource "
+            "temporarily unavailable\n"
+            "Horalux: the time server could not serve a client: Socket Error # 10024 Too many "
+            "open files.\n"
+            "Horalux: the time server could not serve a client: a \\x1b[2J reason\n");
+}
+
+}  // namespace
+}  // namespace horalux
