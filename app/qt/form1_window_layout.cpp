@@ -5,9 +5,11 @@
 #include <QFont>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <limits>
 
 #include "app/form1.h"
 #include "app/qt/form1_window.h"
@@ -93,6 +95,8 @@ void TForm1Window::CreateControls() {
   cbTimeHost = Place<QComboBox>(this, "cbTimeHost", 85, 24, 228, 21);
   cbTimeHost->setEditable(true);
   cbTimeHost->setInsertPolicy(QComboBox::NoInsert);
+  // Qt cuts an edit's text at 32,767 characters: a longer host would be saved cut.
+  cbTimeHost->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
   Label1->setBuddy(cbTimeHost);
   Label2->setBuddy(edInterval);
 

@@ -150,6 +150,17 @@ TEST_F(WindowTest, TheCloseBoxEndsARunThatWaitsOnAConnectThatHangs) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
+// The host box takes a host of any length, stored or typed, and gives it back whole.
+TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
+  StartWindow();
+  const std::string host(40'000, 'h');
+  window.SetHostText(host);
+  EXPECT_EQ(window.HostText(), host);
+  window.cbTimeHost->lineEdit()->end(false);
+  QTest::keyClick(window.cbTimeHost->lineEdit(), Qt::Key_X);
+  EXPECT_EQ(window.HostText(), host + "x");
+}
+
 class Latin1WindowTest : public WindowTest {
  protected:
   Latin1WindowTest() : WindowTest("ISO-8859-1") {}

@@ -177,6 +177,7 @@ void TForm1Window::CreateControls() {
   Place(WC_STATICA, idLabel1, "Get time &from", SS_LEFT, gx + 8, gy + 18, 62, 13);
   const HWND host = Place(WC_COMBOBOXA, idCbTimeHost, "",
                           CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | kTabStop, 85, 24, 228, 160);
+  ::SendMessageA(host, CB_LIMITTEXT, 0, 0);  // typing stops at 30,000 characters otherwise
   ::SendMessageA(host, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(15));
   ::SendMessageA(host, CB_SETITEMHEIGHT, 0, Scale(13));
   Place(WC_STATICA, idLabel2, kIntervalCaption, SS_OWNERDRAW, gx + 8, gy + 50, 208, 13);

@@ -195,6 +195,19 @@ TEST_F(WindowTest, IntervalStepsByFifteenWithinItsRangeAndTakesTheEditsNumber) {
   EXPECT_EQ(window.IntervalPosition(), 45);
 }
 
+// The host box takes a host of any length, stored or typed, and gives it back whole.
+TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
+  StartWindow();
+  const std::string host(40'000, 'h');
+  window.SetHostText(host);
+  EXPECT_EQ(window.HostText(), host);
+  const HWND edit = ::FindWindowExA(Control(idCbTimeHost), nullptr, "Edit", nullptr);
+  ASSERT_NE(edit, nullptr);
+  ::SendMessageA(edit, EM_SETSEL, 40'000, 40'000);
+  ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x"));  // as typed
+  EXPECT_EQ(window.HostText(), host + "x");
+}
+
 TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
   StartWindow();
   window.ChangeLog(0, {"one", "two"});
