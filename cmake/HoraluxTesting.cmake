@@ -15,9 +15,14 @@ function(horalux_add_test name)
     set(discovery PRE_TEST)
   endif()
   set(properties LABELS ${T_LABEL})
-  if(CMAKE_CROSSCOMPILING AND T_LABEL STREQUAL "gui")
-    # Windows need a display driver under Wine (desktop/win32/CMakeLists.txt).
-    list(APPEND properties FIXTURES_REQUIRED wine_windows)
+  if(CMAKE_CROSSCOMPILING)
+    # One Wine server for the whole run (tests/CMakeLists.txt); windows need a display
+    # driver under Wine (desktop/win32/CMakeLists.txt).
+    set(fixtures wine_server)
+    if(T_LABEL STREQUAL "gui")
+      list(APPEND fixtures wine_windows)
+    endif()
+    list(APPEND properties FIXTURES_REQUIRED "${fixtures}")
   endif()
   gtest_discover_tests(${name}
     PROPERTIES ${properties}
