@@ -71,12 +71,15 @@ class Program:
         self.changed = threading.Condition()
         self.reader = None
 
-    def start(self, arguments=(), stderr=None):
-        """Starts the program with `arguments`. Its standard error is read into `lines`
-        unless `stderr` names a descriptor to give it instead."""
-        environment = dict(os.environ, QT_LOGGING_RULES="horalux.ui.info=true", TZ="UTC")
+    def start(self, arguments=(), stderr=None, tz="UTC", variables=()):
+        """Starts the program with `arguments` in the zone `tz`, with the NAME=VALUE texts of
+        `variables` in its environment. Its standard error is read into `lines` unless
+        `stderr` names a descriptor to give it instead."""
+        environment = dict(os.environ, QT_LOGGING_RULES="horalux.ui.info=true", TZ=tz)
+        extra = [option for variable in variables for option in ("--env", variable)]
         self.process = subprocess.Popen(
-            [RUN_SAFELY, "--home", self.home, "--cwd", self.cwd, "--", PROGRAM, *arguments],
+            [RUN_SAFELY, "--home", self.home, "--cwd", self.cwd, *extra, "--", PROGRAM,
+             *arguments],
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
             stderr=subprocess.PIPE if stderr is None else stderr, env=environment)
         if self.process.stderr is not None:

@@ -1,12 +1,21 @@
-"""The real program's time client against a standard RFC 868 server and bad peers."""
+"""The real program's time client against a standard RFC 868 server and bad peers, and
+what it asks of the clock."""
 
+import datetime
+import os
 import re
 import signal
+import struct
 import time
 import unittest
+import zoneinfo
 
-from harness import ProgramTest, main, store_lines
+from harness import SECONDS_1900_TO_1970, ProgramTest, main, store_lines
 from peers import BadPeer, FullListenQueue, Xinetd, resets, sends, stalls, trickles, value_bytes
+
+FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
+RECORDER = os.environ.get("HORALUX_CLOCK_RECORDER", "")
+SOURCE_DATE = int(os.environ.get("HORALUX_SOURCE_DATE_EPOCH", "0"))
 
 STARTUP_RUN = store_lines(host="127.0.0.1", interval=300, sync_on_startup=1, start_server=0)
 SUCCESS = r"horalux\.log: -> \d?\d:\d\d:\d\d  127\.0\.0\.1 \* difference ([+-]?\d+) sec"
@@ -70,6 +79,71 @@ class BadPeers(ProgramTest):
         # The status bar kept ticking while the run waited: the window was alive.
         ticks = program.matching(r"horalux\.ui: status Connecting to 127\.0\.0\.1 \.\.\. \|")
         self.assertGreaterEqual(len(ticks), 2)
+
+
+def next_fall_back(zone, after):
+    """The first moment (Unix seconds, on the hour) after `after` at which `zone` puts its
+    clocks back."""
+    offset = lambda t: datetime.datetime.fromtimestamp(t, zone).utcoffset()
+    hour = after - after % 3600 + 3600
+    while offset(hour) >= offset(hour - 1):
+        hour += 3600
+    return hour
+
+
+class WhatTheClockIsAskedFor(ProgramTest):
+    """The program's clock_settime and settimeofday go to a recorder that refuses them."""
+
+    def run_with_recorder(self, peer_ahead, tz="UTC", fake_now=None):
+        """A start-up run against a peer `peer_ahead` seconds ahead of the program's clock,
+        which stands at `fake_now` (Unix seconds) when given; returns the program, the
+        moments the peer answered and those the clock was asked for."""
+        self.assertTrue(os.path.exists(RECORDER), "the recorder is built with the program")
+        program = self.program(store=STARTUP_RUN)
+        record = os.path.join(program.home, "clock-requests")  # the program may write there
+        variables = ["LD_PRELOAD=" + RECORDER, "HORALUX_CLOCK_RECORD=" + record]
+        shift = 0
+        if fake_now is not None:
+            shift = int(fake_now - time.time())
+            variables = ["LD_PRELOAD=%s:%s" % (RECORDER, FAKETIME), "FAKETIME=%+d" % shift,
+                         "FAKETIME_DONT_FAKE_MONOTONIC=1", variables[1]]
+        answered = []
+
+        def answer():
+            moment = int(time.time()) + shift + peer_ahead
+            answered.append(moment)
+            return struct.pack("!I", (moment + SECONDS_1900_TO_1970) & 0xFFFFFFFF)
+
+        with BadPeer(sends(answer)):
+            program.start(tz=tz, variables=variables).wait_for(SUCCESS, timeout=15)
+        asked = []
+        if os.path.exists(record):
+            with open(record) as f:
+                asked = [int(line.split()[1].split(".")[0]) for line in f]
+        return program, answered, asked
+
+    @unittest.skipUnless(os.path.exists(FAKETIME), "libfaketime is installed by scripts/install-deps")
+    def test_across_a_fall_back_the_clock_is_asked_for_the_hosts_moment(self):
+        berlin = zoneinfo.ZoneInfo("Europe/Berlin")
+        change = next_fall_back(berlin, max(SOURCE_DATE, int(time.time())))
+        program, answered, asked = self.run_with_recorder(120, "Europe/Berlin", change - 60)
+        self.assertRegex(program.wait_for(SUCCESS), r"difference -1[12]\d sec")
+        self.assertEqual(len(answered), 1)
+        self.assertEqual(len(asked), 1)
+        self.assertLessEqual(abs(asked[0] - answered[0]), 1)  # not an hour off
+
+    def test_a_start_up_run_never_asks_for_a_step_over_15_hours(self):
+        twenty_years = 7305 * 86400
+        program, _, asked = self.run_with_recorder(twenty_years)
+        self.assertRegex(program.wait_for(SUCCESS), r"difference -63115\d{4} sec \* clock not "
+                         r"set: difference over 15 hours; press Sync Now to set it$")
+        self.assertEqual(asked, [])
+
+    def test_ten_seconds_off_without_the_right_says_so(self):
+        with BadPeer(sends(lambda: value_bytes(-10))):
+            program = self.program(store=STARTUP_RUN).start()
+            line = program.wait_for(SUCCESS, timeout=15)
+        self.assertRegex(line, r"difference \+(9|10|11) sec" + NOT_SET)
 
 
 class Quitting(ProgramTest):
