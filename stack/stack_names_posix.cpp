@@ -53,7 +53,7 @@ constexpr std::size_t kServiceBufferSize = 4096;
 
 }  // namespace
 
-void TIdStackPosix::RefreshLocalAddresses() {
+void TIdStackBSDBase::RefreshLocalAddresses() {
   addressCache.clear();
   const AddrInfoList list = LookupIPv4(*this, MachineHostName());
   for (const addrinfo* entry = list.get(); entry != nullptr; entry = entry->ai_next) {
@@ -61,28 +61,28 @@ void TIdStackPosix::RefreshLocalAddresses() {
   }
 }
 
-std::string TIdStackPosix::FirstLocalAddress() {
+std::string TIdStackBSDBase::FirstLocalAddress() {
   const auto& addresses = LocalAddressList();
   return addresses.empty() ? std::string() : addresses.front();
 }
 
-const std::vector<std::string>& TIdStackPosix::LocalAddressList() {
+const std::vector<std::string>& TIdStackBSDBase::LocalAddressList() {
   RefreshLocalAddresses();
   return addressCache;
 }
 
-std::string TIdStackPosix::LookupAddressOf(const std::string& hostName) {
+std::string TIdStackBSDBase::LookupAddressOf(const std::string& hostName) {
   return TextOf(*LookupIPv4(*this, hostName));
 }
 
-std::string TIdStackPosix::MachineHostName() {
+std::string TIdStackBSDBase::MachineHostName() {
   std::array<char, 250> buffer{};
   if (::gethostname(buffer.data(), buffer.size()) != 0) return {};
   buffer.back() = '\0';
   return std::string(buffer.data());
 }
 
-std::string TIdStackPosix::LookupNameOf(const std::string& address) {
+std::string TIdStackBSDBase::LookupNameOf(const std::string& address) {
   sockaddr_in record{};
   record.sin_family = AF_INET;
   record.sin_addr.s_addr = AddressValueOf(address);
@@ -93,7 +93,7 @@ std::string TIdStackPosix::LookupNameOf(const std::string& address) {
   return std::string(name.data());
 }
 
-int TIdStackPosix::ServicePortOf(const std::string& service) {
+int TIdStackBSDBase::ServicePortOf(const std::string& service) {
   servent entry{};
   servent* found = nullptr;
   std::array<char, kServiceBufferSize> buffer{};
@@ -103,7 +103,7 @@ int TIdStackPosix::ServicePortOf(const std::string& service) {
   throw EIdInvalidServiceName(Fmt(Messages().InvalidServiceName, {service}));
 }
 
-std::vector<std::string> TIdStackPosix::ServiceNamesOf(int port) {
+std::vector<std::string> TIdStackBSDBase::ServiceNamesOf(int port) {
   servent entry{};
   servent* found = nullptr;
   std::array<char, kServiceBufferSize> buffer{};

@@ -85,7 +85,7 @@ const bool sendFileHookSet = [] {
 
 }  // namespace
 
-void TIdStackWinsock::RefreshLocalAddresses() {
+void TIdStackBSDBase::RefreshLocalAddresses() {
   addressCache.clear();
   const hostent& entry = HostByName(*this, MachineHostName());
   for (std::size_t i = 0; entry.h_addr_list[i] != nullptr; ++i) {
@@ -93,35 +93,35 @@ void TIdStackWinsock::RefreshLocalAddresses() {
   }
 }
 
-std::string TIdStackWinsock::FirstLocalAddress() {
+std::string TIdStackBSDBase::FirstLocalAddress() {
   const auto& addresses = LocalAddressList();
   return addresses.empty() ? std::string() : addresses.front();
 }
 
-const std::vector<std::string>& TIdStackWinsock::LocalAddressList() {
+const std::vector<std::string>& TIdStackBSDBase::LocalAddressList() {
   RefreshLocalAddresses();
   return addressCache;
 }
 
-std::string TIdStackWinsock::LookupAddressOf(const std::string& hostName) {
+std::string TIdStackBSDBase::LookupAddressOf(const std::string& hostName) {
   return AddressAt(HostByName(*this, hostName), 0);
 }
 
-std::string TIdStackWinsock::MachineHostName() {
+std::string TIdStackBSDBase::MachineHostName() {
   std::array<char, 250> buffer{};
   if (Calls().gethostname(buffer.data(), static_cast<int>(buffer.size())) != 0) return {};
   buffer.back() = '\0';
   return std::string(buffer.data());
 }
 
-std::string TIdStackWinsock::LookupNameOf(const std::string& address) {
+std::string TIdStackBSDBase::LookupNameOf(const std::string& address) {
   const unsigned long value = Calls().inet_addr(address.c_str());
   const hostent* entry = Calls().gethostbyaddr(reinterpret_cast<const char*>(&value), 4, AF_INET);
   if (entry == nullptr || entry->h_name == nullptr) RaiseNoAnswer(*this);
   return entry->h_name;
 }
 
-int TIdStackWinsock::ServicePortOf(const std::string& service) {
+int TIdStackBSDBase::ServicePortOf(const std::string& service) {
   if (const servent* found = Calls().getservbyname(service.c_str(), nullptr)) {
     return Calls().ntohs(static_cast<u_short>(found->s_port));
   }
@@ -129,7 +129,7 @@ int TIdStackWinsock::ServicePortOf(const std::string& service) {
   throw EIdInvalidServiceName(Fmt(Messages().InvalidServiceName, {service}));
 }
 
-std::vector<std::string> TIdStackWinsock::ServiceNamesOf(int port) {
+std::vector<std::string> TIdStackBSDBase::ServiceNamesOf(int port) {
   std::vector<std::string> names;
   const servent* found = Calls().getservbyport(Calls().htons(static_cast<u_short>(port)), nullptr);
   if (found == nullptr) return names;
@@ -140,7 +140,7 @@ std::vector<std::string> TIdStackWinsock::ServiceNamesOf(int port) {
   return names;
 }
 
-int TIdStackWinsock::SockWait(TIdSocketList* readList, TIdSocketList* writeList, int timeout,
+int TIdStackBSDBase::SockWait(TIdSocketList* readList, TIdSocketList* writeList, int timeout,
                               TIdSocketList* errorList) {
   for (const TIdSocketList* list : {readList, writeList, errorList}) {
     if (list != nullptr && list->size() > Id_FD_SETSIZE) {

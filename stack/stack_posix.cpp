@@ -113,7 +113,7 @@ TIdStackPosix::TIdStackPosix() {
   versionInfo->stackName = Messages().StackName;
 }
 
-TIdStackSocketHandle TIdStackPosix::SockAccept(TIdStackSocketHandle socket, std::string& address,
+TIdStackSocketHandle TIdStackBSDBase::SockAccept(TIdStackSocketHandle socket, std::string& address,
                                                int& port) {
   sockaddr_in record{};
   socklen_t length = sizeof record;
@@ -126,7 +126,7 @@ TIdStackSocketHandle TIdStackPosix::SockAccept(TIdStackSocketHandle socket, std:
   return Sockets().Adopt(fd);
 }
 
-int TIdStackPosix::SockBind(TIdStackSocketHandle socket, int family, int port,
+int TIdStackBSDBase::SockBind(TIdStackSocketHandle socket, int family, int port,
                             const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
   return OnSocket(socket, [&](int fd) {
@@ -134,31 +134,31 @@ int TIdStackPosix::SockBind(TIdStackSocketHandle socket, int family, int port,
   });
 }
 
-int TIdStackPosix::SockClose(TIdStackSocketHandle socket) {
+int TIdStackBSDBase::SockClose(TIdStackSocketHandle socket) {
   return Sockets().Close(socket) ? 0 : Fail(Id_WSAENOTSOCK);
 }
 
-int TIdStackPosix::SockConnect(TIdStackSocketHandle socket, int family, int port,
+int TIdStackBSDBase::SockConnect(TIdStackSocketHandle socket, int family, int port,
                                const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
   return OnSocket(socket, [&](int fd) { return ConnectResumingAfterSignal(fd, record); });
 }
 
-std::uint16_t TIdStackPosix::HostToNet16(std::uint16_t value) { return htons(value); }
-std::uint16_t TIdStackPosix::NetToHost16(std::uint16_t value) { return ntohs(value); }
-std::uint32_t TIdStackPosix::HostToNet32(std::uint32_t value) { return htonl(value); }
-std::uint32_t TIdStackPosix::NetToHost32(std::uint32_t value) { return ntohl(value); }
+std::uint16_t TIdStackBSDBase::HostToNet16(std::uint16_t value) { return htons(value); }
+std::uint16_t TIdStackBSDBase::NetToHost16(std::uint16_t value) { return ntohs(value); }
+std::uint32_t TIdStackBSDBase::HostToNet32(std::uint32_t value) { return htonl(value); }
+std::uint32_t TIdStackBSDBase::NetToHost32(std::uint32_t value) { return ntohl(value); }
 
-int TIdStackPosix::SockListen(TIdStackSocketHandle socket, int queueLength) {
+int TIdStackBSDBase::SockListen(TIdStackSocketHandle socket, int queueLength) {
   return OnSocket(socket, [&](int fd) { return ::listen(fd, queueLength); });
 }
 
-int TIdStackPosix::SockReceive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
+int TIdStackBSDBase::SockReceive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
   return static_cast<int>(OnSocket(
       socket, [&](int fd) { return ::recv(fd, buffer, static_cast<std::size_t>(length), flags); }));
 }
 
-int TIdStackPosix::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length, int flags,
+int TIdStackBSDBase::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length, int flags,
                                    std::string& address, int& port) {
   sockaddr_in record{};
   socklen_t recordLength = sizeof record;
@@ -171,14 +171,14 @@ int TIdStackPosix::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, in
   return static_cast<int>(result);
 }
 
-int TIdStackPosix::SockSend(TIdStackSocketHandle socket, const void* buffer, int length,
+int TIdStackBSDBase::SockSend(TIdStackSocketHandle socket, const void* buffer, int length,
                             int flags) {
   return static_cast<int>(OnSocket(socket, [&](int fd) {
     return ::send(fd, buffer, static_cast<std::size_t>(length), flags | MSG_NOSIGNAL);
   }));
 }
 
-int TIdStackPosix::SockSendTo(TIdStackSocketHandle socket, const void* buffer, int length,
+int TIdStackBSDBase::SockSendTo(TIdStackSocketHandle socket, const void* buffer, int length,
                               int flags, const std::string& address, int port) {
   const sockaddr_in record = MakeAddress(*this, Id_AF_INET, port, address);
   return static_cast<int>(OnSocket(socket, [&](int fd) {
@@ -187,7 +187,7 @@ int TIdStackPosix::SockSendTo(TIdStackSocketHandle socket, const void* buffer, i
   }));
 }
 
-int TIdStackPosix::SockSetOption(TIdStackSocketHandle socket, int level, int option,
+int TIdStackBSDBase::SockSetOption(TIdStackSocketHandle socket, int level, int option,
                                  const void* value, int length) {
   return OnSocket(socket, [&](int fd) {
     return ::setsockopt(fd, NativeLevel(level), NativeOption(level, option), value,
@@ -195,7 +195,7 @@ int TIdStackPosix::SockSetOption(TIdStackSocketHandle socket, int level, int opt
   });
 }
 
-int TIdStackPosix::SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
+int TIdStackBSDBase::SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
                                  int& length) {
   socklen_t size = static_cast<socklen_t>(length);
   const int result = OnSocket(socket, [&](int fd) {
@@ -205,7 +205,7 @@ int TIdStackPosix::SockGetOption(TIdStackSocketHandle socket, int level, int opt
   return result;
 }
 
-TIdStackSocketHandle TIdStackPosix::SockCreate(int family, int type, int protocol) {
+TIdStackSocketHandle TIdStackBSDBase::SockCreate(int family, int type, int protocol) {
   const int fd = ::socket(family, type | SOCK_CLOEXEC, protocol);
   if (fd < 0) {
     posix::RecordErrno();
@@ -214,18 +214,18 @@ TIdStackSocketHandle TIdStackPosix::SockCreate(int family, int type, int protoco
   return Sockets().Adopt(fd);
 }
 
-int TIdStackPosix::SockShutdown(TIdStackSocketHandle socket, int direction) {
+int TIdStackBSDBase::SockShutdown(TIdStackSocketHandle socket, int direction) {
   return OnSocket(socket, [&](int fd) { return ::shutdown(fd, direction); });
 }
 
-int TIdStackPosix::SockLastError() { return posix::LastError(); }
+int TIdStackBSDBase::SockLastError() { return posix::LastError(); }
 
-void TIdStackPosix::SockPeerName(TIdStackSocketHandle socket, int& family, int& port,
+void TIdStackBSDBase::SockPeerName(TIdStackSocketHandle socket, int& family, int& port,
                                  std::string& address) {
   NameOf(*this, socket, true, family, port, address);
 }
 
-void TIdStackPosix::SockLocalName(TIdStackSocketHandle socket, int& family, int& port,
+void TIdStackBSDBase::SockLocalName(TIdStackSocketHandle socket, int& family, int& port,
                                   std::string& address) {
   NameOf(*this, socket, false, family, port, address);
 }

@@ -47,7 +47,7 @@ int PollResumingAfterSignal(pollfd* entries, std::size_t count, int timeout) {
 
 }  // namespace
 
-int TIdStackPosix::SockWait(TIdSocketList* readList, TIdSocketList* writeList, int timeout,
+int TIdStackBSDBase::SockWait(TIdSocketList* readList, TIdSocketList* writeList, int timeout,
                             TIdSocketList* errorList) {
   std::array<WaitSet, 3> sets{
       {{readList, POLLIN, 0}, {writeList, POLLOUT, 0}, {errorList, POLLPRI, 0}}};

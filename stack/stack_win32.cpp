@@ -89,7 +89,7 @@ TIdStackWinsock::~TIdStackWinsock() {
   winsock::Unload();
 }
 
-TIdStackSocketHandle TIdStackWinsock::SockAccept(TIdStackSocketHandle socket, std::string& address,
+TIdStackSocketHandle TIdStackBSDBase::SockAccept(TIdStackSocketHandle socket, std::string& address,
                                                  int& port) {
   sockaddr_in record{};
   int length = sizeof record;
@@ -100,36 +100,36 @@ TIdStackSocketHandle TIdStackWinsock::SockAccept(TIdStackSocketHandle socket, st
   return static_cast<TIdStackSocketHandle>(accepted);
 }
 
-int TIdStackWinsock::SockBind(TIdStackSocketHandle socket, int family, int port,
+int TIdStackBSDBase::SockBind(TIdStackSocketHandle socket, int family, int port,
                               const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
   return Calls().bind(Native(socket), reinterpret_cast<const sockaddr*>(&record), sizeof record);
 }
 
-int TIdStackWinsock::SockClose(TIdStackSocketHandle socket) {
+int TIdStackBSDBase::SockClose(TIdStackSocketHandle socket) {
   return Calls().closesocket(Native(socket));
 }
 
-int TIdStackWinsock::SockConnect(TIdStackSocketHandle socket, int family, int port,
+int TIdStackBSDBase::SockConnect(TIdStackSocketHandle socket, int family, int port,
                                  const std::string& address) {
   const sockaddr_in record = MakeAddress(*this, family, port, address);
   return Calls().connect(Native(socket), reinterpret_cast<const sockaddr*>(&record), sizeof record);
 }
 
-std::uint16_t TIdStackWinsock::HostToNet16(std::uint16_t value) { return Calls().htons(value); }
-std::uint16_t TIdStackWinsock::NetToHost16(std::uint16_t value) { return Calls().ntohs(value); }
-std::uint32_t TIdStackWinsock::HostToNet32(std::uint32_t value) { return Calls().htonl(value); }
-std::uint32_t TIdStackWinsock::NetToHost32(std::uint32_t value) { return Calls().ntohl(value); }
+std::uint16_t TIdStackBSDBase::HostToNet16(std::uint16_t value) { return Calls().htons(value); }
+std::uint16_t TIdStackBSDBase::NetToHost16(std::uint16_t value) { return Calls().ntohs(value); }
+std::uint32_t TIdStackBSDBase::HostToNet32(std::uint32_t value) { return Calls().htonl(value); }
+std::uint32_t TIdStackBSDBase::NetToHost32(std::uint32_t value) { return Calls().ntohl(value); }
 
-int TIdStackWinsock::SockListen(TIdStackSocketHandle socket, int queueLength) {
+int TIdStackBSDBase::SockListen(TIdStackSocketHandle socket, int queueLength) {
   return Calls().listen(Native(socket), queueLength);
 }
 
-int TIdStackWinsock::SockReceive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
+int TIdStackBSDBase::SockReceive(TIdStackSocketHandle socket, void* buffer, int length, int flags) {
   return Calls().recv(Native(socket), static_cast<char*>(buffer), length, flags);
 }
 
-int TIdStackWinsock::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length,
+int TIdStackBSDBase::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, int length,
                                      int flags, std::string& address, int& port) {
   sockaddr_in record{};
   int recordLength = sizeof record;
@@ -139,12 +139,12 @@ int TIdStackWinsock::SockReceiveFrom(TIdStackSocketHandle socket, void* buffer, 
   return result;
 }
 
-int TIdStackWinsock::SockSend(TIdStackSocketHandle socket, const void* buffer, int length,
+int TIdStackBSDBase::SockSend(TIdStackSocketHandle socket, const void* buffer, int length,
                               int flags) {
   return Calls().send(Native(socket), static_cast<const char*>(buffer), length, flags);
 }
 
-int TIdStackWinsock::SockSendTo(TIdStackSocketHandle socket, const void* buffer, int length,
+int TIdStackBSDBase::SockSendTo(TIdStackSocketHandle socket, const void* buffer, int length,
                                 int flags, const std::string& address, int port) {
   const sockaddr_in record = MakeAddress(*this, AF_INET, port, address);
   return Calls().sendto(Native(socket), static_cast<const char*>(buffer), length, flags,
@@ -152,33 +152,33 @@ int TIdStackWinsock::SockSendTo(TIdStackSocketHandle socket, const void* buffer,
 }
 
 // Option levels and names are WinSock's own numbers already.
-int TIdStackWinsock::SockSetOption(TIdStackSocketHandle socket, int level, int option,
+int TIdStackBSDBase::SockSetOption(TIdStackSocketHandle socket, int level, int option,
                                    const void* value, int length) {
   return Calls().setsockopt(Native(socket), level, option, static_cast<const char*>(value), length);
 }
 
-int TIdStackWinsock::SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
+int TIdStackBSDBase::SockGetOption(TIdStackSocketHandle socket, int level, int option, void* value,
                                    int& length) {
   return Calls().getsockopt(Native(socket), level, option, static_cast<char*>(value), &length);
 }
 
-TIdStackSocketHandle TIdStackWinsock::SockCreate(int family, int type, int protocol) {
+TIdStackSocketHandle TIdStackBSDBase::SockCreate(int family, int type, int protocol) {
   const SOCKET created = Calls().socket(family, type, protocol);
   return created == INVALID_SOCKET ? Id_INVALID_SOCKET : static_cast<TIdStackSocketHandle>(created);
 }
 
-int TIdStackWinsock::SockShutdown(TIdStackSocketHandle socket, int direction) {
+int TIdStackBSDBase::SockShutdown(TIdStackSocketHandle socket, int direction) {
   return Calls().shutdown(Native(socket), direction);
 }
 
-int TIdStackWinsock::SockLastError() { return winsock::LastError(); }
+int TIdStackBSDBase::SockLastError() { return winsock::LastError(); }
 
-void TIdStackWinsock::SockPeerName(TIdStackSocketHandle socket, int& family, int& port,
+void TIdStackBSDBase::SockPeerName(TIdStackSocketHandle socket, int& family, int& port,
                                    std::string& address) {
   NameOf(*this, socket, true, family, port, address);
 }
 
-void TIdStackWinsock::SockLocalName(TIdStackSocketHandle socket, int& family, int& port,
+void TIdStackBSDBase::SockLocalName(TIdStackSocketHandle socket, int& family, int& port,
                                     std::string& address) {
   NameOf(*this, socket, false, family, port, address);
 }
