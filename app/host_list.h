@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "stack/exceptions.h"
+#include "base/exceptions.h"
 
 namespace horalux {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "stack/exceptions.h"
+#include "base/exceptions.h"
 
 namespace horalux {
 

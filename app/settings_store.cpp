@@ -4,7 +4,7 @@
 
 #include "app/registry_exception.h"
 #include "platform/code_page.h"
-#include "stack/format.h"
+#include "base/format.h"
 
 namespace horalux {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "base/component.h"
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/shared_stack.h"
 #include "stack/stack.h"
 

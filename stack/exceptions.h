@@ -4,27 +4,12 @@
 // and caught by reference.
 #pragma once
 
-#include <exception>
 #include <string>
 #include <utility>
 
+#include "base/exceptions.h"
+
 namespace horalux {
-
-// The runtime's general exception: a message text.
-class Exception : public std::exception {
- public:
-  explicit Exception(std::string message) : message_(std::move(message)) {}
-  const char* what() const noexcept override { return message_.c_str(); }
-  const std::string& Message() const noexcept { return message_; }
-
- private:
-  std::string message_;
-};
-
-// The runtime's conversion error (a text that is not a number where one is required).
-class EConvertError : public Exception {
-  using Exception::Exception;
-};
 
 class EIdException : public Exception {
   using Exception::Exception;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/messages.h"
 #include "stack/platform_stack.h"
 #include "stack/wsa_codes.h"
@@ -97,13 +97,6 @@ TEST(Messages, NamedTextsAreExact) {
   EXPECT_EQ(m.TerminateThreadTimeout, "Terminate Thread Timeout");
   EXPECT_EQ(m.StackCanNotLoad, "%s could not be loaded.");
   EXPECT_EQ(m.StackInitializationFailed, "Winsock Initialization Error.");
-}
-
-TEST(Fmt, FillsInOrderAndToleratesMismatchedArguments) {
-  EXPECT_EQ(Fmt("a %d b %s c", {-3, "x"}), "a -3 b x c");
-  EXPECT_EQ(Fmt("Connected.", {"host"}), "Connected.");
-  EXPECT_EQ(Fmt("%s and %s", {"one"}), "one and ");
-  EXPECT_EQ(Fmt("100%% %q", {}), "100% %q");
 }
 
 }  // namespace

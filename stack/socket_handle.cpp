@@ -5,7 +5,7 @@
 
 #include "base/idle_processor.h"
 #include "stack/exceptions.h"
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/messages.h"
 #include "stack/shared_stack.h"
 #include "stack/wsa_codes.h"

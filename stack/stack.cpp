@@ -6,7 +6,7 @@
 
 #include "stack/address_text.h"
 #include "stack/exceptions.h"
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/messages.h"
 #include "stack/wsa_codes.h"
 

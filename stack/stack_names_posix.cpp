@@ -10,7 +10,7 @@
 
 #include "stack/address_text.h"
 #include "stack/exceptions.h"
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/int_conversion.h"
 #include "stack/messages.h"
 #include "stack/native_error_posix.h"

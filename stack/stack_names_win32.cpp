@@ -8,7 +8,7 @@
 
 #include "stack/address_text.h"
 #include "stack/exceptions.h"
-#include "stack/format.h"
+#include "base/format.h"
 #include "stack/int_conversion.h"
 #include "stack/messages.h"
 #include "stack/stack_win32.h"

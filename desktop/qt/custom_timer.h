@@ -10,7 +10,7 @@
 
 #include "desktop/qt/abf_component.h"
 #include "desktop/qt/application.h"
-#include "stack/exceptions.h"
+#include "base/exceptions.h"
 
 namespace horalux {
 

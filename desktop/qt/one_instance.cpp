@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "stack/format.h"
+#include "base/format.h"
 
 namespace horalux {
 namespace {

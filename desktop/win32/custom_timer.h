@@ -13,7 +13,7 @@
 
 #include "desktop/win32/abf_component.h"
 #include "desktop/win32/application.h"
-#include "stack/exceptions.h"
+#include "base/exceptions.h"
 
 namespace horalux {
 

@@ -1,4 +1,4 @@
-#include "stack/format.h"
+#include "base/format.h"
 
 namespace horalux {
 
