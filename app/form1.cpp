@@ -1,8 +1,8 @@
 #include "app/form1.h"
 
-#include "app/error_box_text.h"
 #include "app/host_list.h"
 #include "app/settings_store.h"
+#include "desktop/error_box_text.h"
 #include "net/anti_freeze.h"
 #include "timeproto/time_client.h"
 #include "timeproto/time_server.h"

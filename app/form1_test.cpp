@@ -1,8 +1,8 @@
 // Start-up, settings and the window's handlers of the controller.
 #include <gtest/gtest.h>
 
-#include "app/error_box_text.h"
 #include "app/form1_test_support.h"
+#include "desktop/error_box_text.h"
 #include "platform/registry_file_store.h"
 #include "tests/support/loopback.h"
 #include "timeproto/time_server.h"

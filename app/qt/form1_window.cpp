@@ -1,13 +1,10 @@
 #include "app/qt/form1_window.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QLabel>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -16,16 +13,11 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <QTimer>
 #include <QUrl>
 
 #include "app/form1.h"
+#include "app/qt/tray_images.h"
 #include "app/qt/url_label.h"
-#include "desktop/qt/application.h"
-#include "desktop/qt/image_list.h"
-#include "desktop/qt/one_instance.h"
-#include "desktop/qt/tray_icon.h"
-#include "desktop/qt/tray_images.h"
 #include "desktop/qt/ui_trace.h"
 
 namespace horalux {
@@ -69,45 +61,15 @@ int LineCount(const QPlainTextEdit& edit) {
 
 }  // namespace
 
-TForm1Window::TForm1Window(TApplication& application, LocaleText text)
-    : application_(application), text_(std::move(text)) {
+TForm1Window::TForm1Window(TApplication& application, TQtToolkit& toolkit)
+    : application_(application), text_(toolkit.Text()) {
   CreateControls();
-  CreateComponents();
+  toolkit.SetMainForm(this);
+  components_ = std::make_unique<TForm1Components>(application_, &AddTrayImages);
   ConnectHandlers();  // once: unbound, the handlers do nothing
 }
 
 TForm1Window::~TForm1Window() { Unbind(); }
-
-void TForm1Window::CreateComponents() {
-  application_.SetMainForm(this);
-  ImageList1_ = &MakeComponent<TImageList>(components_);
-  AddTrayImages(*ImageList1_);
-
-  Timer1 = new QTimer(this);  // owned by the window
-  Timer1->setInterval(1000);
-
-  abfTrayIcon_ = &MakeComponent<TabfTrayIcon>(components_, application_);
-  abfTrayIcon_->SetName("abfTrayIcon");
-  abfTrayIcon_->SetMinimizeToTray(true);
-  abfTrayIcon_->SetMinimizeOnStart(true);
-  abfTrayIcon_->SetVisible(true);
-  abfTrayIcon_->SetShowHint(true);
-
-  Timer2 = new QTimer(this);  // owned by the window
-  Timer2->setInterval(60000);
-
-  popupMenu_ = std::make_unique<QMenu>();
-  mnOptions = popupMenu_->addAction(QStringLiteral("Options ..."));
-  N1 = popupMenu_->addSeparator();
-  mnExit = popupMenu_->addAction(QStringLiteral("Exit"));
-
-  abfOneInstance1_ = &MakeComponent<TabfOneInstance>(components_, application_);
-
-  // References between the components.
-  abfTrayIcon_->SetImageList(ImageList1_);
-  abfTrayIcon_->SetImageIndex(tiNormal);
-  abfTrayIcon_->SetPopupMenu(popupMenu_.get());
-}
 
 std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
   return [this, handler] {
@@ -120,36 +82,27 @@ void TForm1Window::ConnectHandlers() {
   connect(btSave, &QPushButton::clicked, this, Handler(&TForm1::btSaveClick));
   connect(btHide, &QPushButton::clicked, this, Handler(&TForm1::btHideClick));
   connect(ckServer, &QCheckBox::toggled, this, Handler(&TForm1::ckServerClick));
-  connect(mnOptions, &QAction::triggered, this, Handler(&TForm1::mnOptionsClick));
-  connect(mnExit, &QAction::triggered, this, Handler(&TForm1::mnExitClick));
-  connect(Timer1, &QTimer::timeout, this, Handler(&TForm1::Timer1Timer));
-  connect(Timer2, &QTimer::timeout, this, Handler(&TForm1::Timer2Timer));
   lblURL->OnClick = Handler(&TForm1::lblURLClick);
-  const auto dblClick = Handler(&TForm1::abfTrayIconDblClick);
-  abfTrayIcon_->OnDblClick = [dblClick](TComponent&) { dblClick(); };
 }
 
 void TForm1Window::Bind(TForm1& form) {
   form_ = &form;
+  binding_.Bind();
   application_.OnTerminate = [this] {
     if (form_ != nullptr) form_->QuitRequested();
   };
-  Timer1->start();
-  Timer2->start();
+  components_->Connect(form);
 }
 
 void TForm1Window::Unbind() {
   if (form_ == nullptr) return;
   form_ = nullptr;
+  binding_.Unbind();
   application_.OnTerminate = nullptr;
-  Timer1->stop();
-  Timer2->stop();
+  components_->Disconnect();
 }
 
-void TForm1Window::Loaded() {
-  abfTrayIcon_->Loaded();
-  abfOneInstance1_->Loaded();
-}
+void TForm1Window::Loaded() { components_->Loaded(); }
 
 void TForm1Window::SetCaption(const std::string& caption) {
   setWindowTitle(text_.ToQString(caption));
@@ -215,29 +168,22 @@ void TForm1Window::ChangeLog(std::size_t removedFromStart,
   ShowStartOfLastLine(*Log);
 }
 
-void TForm1Window::SetWaitCursor(bool wait) {
-  if (wait) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-  } else {
-    QApplication::restoreOverrideCursor();
-  }
-}
+void TForm1Window::SetWaitCursor(bool wait) { application_.SetWaitCursor(wait); }
 
-void TForm1Window::SetTrayImage(int index) { abfTrayIcon_->SetImageIndex(index); }
+void TForm1Window::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
 
 void TForm1Window::SetTrayHint(const std::string& hint) {
-  abfTrayIcon_->SetHint(text_.ToQString(hint));
+  components_->abfTrayIcon().SetHint(hint);
 }
 
 void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
-  abfTrayIcon_->ShowNotification(text_.ToQString(title), text_.ToQString(text));
+  components_->abfTrayIcon().ShowNotification(title, text);
 }
 
 void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
                                const std::string& text) {
   application_.ShowMessageBox(
-      kind == TMessageKind::Warning ? QMessageBox::Warning : QMessageBox::Critical,
-      text_.ToQString(caption), text_.ToQString(text));
+      kind == TMessageKind::Warning ? TMessageIcon::Warning : TMessageIcon::Error, caption, text);
 }
 
 void TForm1Window::Terminate() { application_.Terminate(); }
@@ -252,18 +198,11 @@ void TForm1Window::OpenUrl(const std::string& address) {
 
 // Posted work dies with the binding: it belongs to the controller that posted it.
 void TForm1Window::Post(std::function<void()> work) {
-  QMetaObject::invokeMethod(
-      this,
-      [this, work = std::move(work)] {
-        if (form_ != nullptr) work();
-      },
-      Qt::QueuedConnection);
+  application_.Post(binding_.Keep(std::move(work)));
 }
 
 void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
-  QTimer::singleShot(delay, this, [this, work = std::move(work)] {
-    if (form_ != nullptr) work();
-  });
+  application_.After(delay, binding_.Keep(std::move(work)));
 }
 
 // The close box ends the program: this is the main window and has nothing to hide into.

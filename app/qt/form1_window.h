@@ -1,7 +1,7 @@
 // TForm1Window: the Qt view of TForm1 on Linux. It creates the controls of the window
-// description (form1_window_layout.cpp) and the desktop components (image list, timers,
-// tray icon, popup menu, single-instance guard), shows what the controller tells it, and
-// passes its events to the controller's handlers. It decides nothing itself.
+// description (form1_window_layout.cpp) and, over the Qt toolkit, the window's components
+// (app/form1_components.h), shows what the controller tells it, and passes its events to
+// the controller's handlers. It decides nothing itself.
 //
 // Thread-safety: main thread only, except Post.
 #pragma once
@@ -12,33 +12,28 @@
 #include <memory>
 #include <string>
 
+#include "app/form1_components.h"
 #include "app/form1_view.h"
-#include "app/qt/locale_text.h"
-#include "base/component.h"
+#include "app/view_binding.h"
+#include "desktop/qt/qt_toolkit.h"
 
-class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-class QTimer;
 
 namespace horalux {
 
-class TApplication;
-class TImageList;
-class TabfOneInstance;
-class TabfTrayIcon;
 class TUrlLabel;
 
 class TForm1Window final : public QDialog, public TForm1View {
  public:
-  // Requires: `application` outlives the window. Program text is shown through `text`.
-  explicit TForm1Window(TApplication& application, LocaleText text = LocaleText::User());
+  // Requires: `application`, over `toolkit`, outlives the window. Program text is shown
+  // through the toolkit's text.
+  TForm1Window(TApplication& application, TQtToolkit& toolkit);
   ~TForm1Window() override;
 
   // TForm1View
@@ -70,9 +65,7 @@ class TForm1Window final : public QDialog, public TForm1View {
   // Opens web addresses; the desktop's default when empty (tests record instead).
   std::function<void(const std::string&)> UrlOpener;
 
-  TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
-  TabfOneInstance& abfOneInstance1() const noexcept { return *abfOneInstance1_; }
-  QMenu& PopupMenu() const noexcept { return *popupMenu_; }
+  TForm1Components& Components() const noexcept { return *components_; }
 
   // The controls, named as the window description names them.
   QGroupBox* GroupBox2 = nullptr;
@@ -92,11 +85,6 @@ class TForm1Window final : public QDialog, public TForm1View {
   QWidget* StatusBar = nullptr;
   QLabel* StatusPanel0 = nullptr;  // run or server status
   QLabel* StatusPanel1 = nullptr;  // date and time
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
-  QAction* mnOptions = nullptr;
-  QAction* N1 = nullptr;
-  QAction* mnExit = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -106,21 +94,17 @@ class TForm1Window final : public QDialog, public TForm1View {
 
  private:
   void CreateControls();
-  void CreateComponents();
   void ConnectHandlers();
   // A slot that runs the bound controller's handler under its guard; nothing once unbound.
   std::function<void()> Handler(void (TForm1::*handler)());
   QCheckBox& Box(TCheckBox box) const;
 
   TApplication& application_;
-  LocaleText text_;
+  const LocaleText& text_;
   TForm1* form_ = nullptr;
+  TViewBinding binding_;
   bool shownBefore_ = false;
-  TComponent components_;  // owns the components below
-  TImageList* ImageList1_ = nullptr;
-  TabfTrayIcon* abfTrayIcon_ = nullptr;
-  std::unique_ptr<QMenu> popupMenu_;
-  TabfOneInstance* abfOneInstance1_ = nullptr;
+  std::unique_ptr<TForm1Components> components_;
 };
 
 }  // namespace horalux

@@ -20,10 +20,8 @@
 #include "app/form1_test_support.h"
 #include "app/qt/event_loop_hooks.h"
 #include "app/qt/url_label.h"
-#include "desktop/qt/application.h"
 #include "desktop/qt/runtime_dir_testing.h"
-#include "desktop/qt/shown_boxes_testing.h"
-#include "desktop/qt/tray_icon.h"
+#include "desktop/toolkit_testing.h"
 #include "tests/support/loopback.h"
 #include "timeproto/time_server.h"
 
@@ -33,10 +31,13 @@ namespace {
 class WindowTest : public FormTest {
  protected:
   explicit WindowTest(const std::string& codeset = "UTF-8")
-      : window(application, LocaleText(codeset)) {
+      : toolkit(LocaleText(codeset)), window(application, toolkit) {
     InstallEventLoopHooks();  // idle steps run Qt's events
-    application.SetTitle(QStringLiteral("Horalux"));
-    RecordMessageBoxes(application, boxes);
+    application.SetTitle("Horalux");
+    application.SetMessagePresenter(
+        [this](TMessageIcon icon, const std::string& caption, const std::string& text) {
+          boxes.push_back({icon, caption, text});
+        });
     window.UrlOpener = [this](const std::string& address) { openedUrls.push_back(address); };
   }
   ~WindowTest() override {
@@ -48,8 +49,9 @@ class WindowTest : public FormTest {
   QLineEdit& IntervalEdit() const { return *window.edInterval->findChild<QLineEdit*>(); }
 
   ScopedRuntimeDir runtime;
-  TApplication application;
-  std::vector<ShownBox> boxes;
+  TQtToolkit toolkit;
+  TApplication application{toolkit};
+  std::vector<RecordedBox> boxes;
   TForm1Window window;
   std::vector<std::string> openedUrls;
 };
@@ -67,8 +69,7 @@ TEST_F(WindowTest, LayoutFollowsTheWindowDescription) {
   EXPECT_EQ(window.btSync->text(), QStringLiteral("Sync &Now"));
   EXPECT_EQ(window.ckServer->text(),
             QStringLiteral("&Other Clients can get the time from this machine"));
-  EXPECT_EQ(window.PopupMenu().actions().size(), 3);
-  EXPECT_EQ(window.PopupMenu().defaultAction(), nullptr);
+  EXPECT_EQ(window.Components().PopupMenu().Items().size(), 3u);
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Horalux"));
 }
 
@@ -81,7 +82,7 @@ TEST_F(WindowTest, EnterHidesEscapeDoesNothingAndTheCloseBoxEnds) {
   QTest::keyClick(&window, Qt::Key_Return);
   EXPECT_FALSE(window.isVisible());
   EXPECT_FALSE(application.Terminated());
-  window.mnOptions->trigger();
+  window.Components().PopupMenu().Click(window.Components().mnOptions);
   EXPECT_TRUE(window.isVisible());
   window.close();
   EXPECT_TRUE(application.Terminated());
@@ -114,11 +115,11 @@ TEST_F(WindowTest, ControlsReachTheirHandlers) {
   window.ckServer->setChecked(true);
   EXPECT_TRUE(form->IdTimeServer().Active());
   EXPECT_TRUE(QTest::qWaitFor(
-      [this] { return window.abfTrayIcon().Hint() == QStringLiteral("Horalux (Server active)"); },
+      [this] { return window.Components().abfTrayIcon().Hint() == "Horalux (Server active)"; },
       5000));  // the one-second timer's refresh
   window.ckServer->setChecked(false);
   EXPECT_FALSE(form->IdTimeServer().Active());
-  window.mnExit->trigger();
+  window.Components().PopupMenu().Click(window.Components().mnExit);
   EXPECT_TRUE(application.Terminated());
 }
 
@@ -128,11 +129,10 @@ TEST_F(WindowTest, AFailingHandlerShowsTheApplicationsErrorBox) {
   WriteHostList("");
   StartWindow();
   window.ckServer->setChecked(true);
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
-  EXPECT_EQ(boxes[0].caption, QStringLiteral("Horalux"));
-  EXPECT_EQ(boxes[0].text,
-            QStringLiteral("Could not bind socket. Address and port are already in use."));
+  EXPECT_EQ(
+      boxes,
+      (std::vector<RecordedBox>{{TMessageIcon::Error, "Horalux",
+                                 "Could not bind socket. Address and port are already in use."}}));
 }
 
 TEST_F(WindowTest, TheCloseBoxEndsARunThatWaitsOnAConnectThatHangs) {

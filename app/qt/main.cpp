@@ -7,14 +7,15 @@
 #include <optional>
 
 #include "app/command_line.h"
-#include "app/form1.h"
+#include "app/program.h"
 #include "app/qt/event_loop_hooks.h"
 #include "app/qt/form1_window.h"
 #include "app/qt/qt_date_time_formats.h"
 #include "app/qt/termination_signals.h"
-#include "desktop/qt/application.h"
+#include "app/qt/tray_images.h"
+#include "desktop/application.h"
 #include "desktop/qt/clock_service.h"
-#include "desktop/qt/tray_images.h"
+#include "desktop/qt/qt_toolkit.h"
 #include "platform/registry_store.h"
 #include "server/thread.h"
 
@@ -48,14 +49,13 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(horalux::ProgramIcon());
 
   // The window hides into the notification area; only "Exit" or its close box end the
-  // program (TApplication sees to that).
-  horalux::TApplication application;
-  application.SetTitle(QStringLiteral("Horalux"));
+  // program.
+  horalux::TQtToolkit toolkit;
+  horalux::TApplication application(toolkit);
   horalux::InstallEventLoopHooks();
   const horalux::TerminationSignals terminationSignals([&application] { application.Terminate(); });
 
   horalux::Form1Environment environment;
-  environment.title = application.Title().toStdString();
   environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter();
@@ -64,15 +64,9 @@ int main(int argc, char** argv) {
       "Horalux needs the right to set the clock. See \"Rights\" in its README, or run: "
       "sudo setcap cap_sys_time,cap_net_bind_service+ep " +
       QCoreApplication::applicationFilePath().toStdString();
-  int exitCode = 1;
-  try {
-    horalux::TForm1Window window(application);
-    horalux::TForm1 form(window, std::move(environment));
-    exitCode = application.Run();
-  } catch (const std::exception& error) {
-    // Nothing caught it on the way: the window could not even be built.
-    application.ShowException(error);
-  }
+  const int exitCode = horalux::RunProgram(
+      application, [&] { return std::make_unique<horalux::TForm1Window>(application, toolkit); },
+      std::move(environment));
   horalux::RemoveEventLoopHooks();
   // Connection threads dispose of themselves; let the last of them finish.
   horalux::AwaitThreadsEnded(std::chrono::seconds(5));

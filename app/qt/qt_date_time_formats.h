@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/date_time_formats.h"
-#include "app/qt/locale_text.h"
+#include "desktop/qt/locale_text.h"
 
 namespace horalux {
 

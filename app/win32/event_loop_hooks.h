@@ -6,9 +6,10 @@
 namespace horalux {
 
 class TApplication;
+class TWin32Toolkit;
 
-// Main thread. Requires: `application` outlives the hooks; undone by RemoveEventLoopHooks.
-void InstallEventLoopHooks(TApplication& application);
+// Main thread. Requires: both outlive the hooks; undone by RemoveEventLoopHooks.
+void InstallEventLoopHooks(TApplication& application, TWin32Toolkit& toolkit);
 void RemoveEventLoopHooks();
 
 }  // namespace horalux

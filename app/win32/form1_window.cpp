@@ -4,21 +4,10 @@
 #include <shellapi.h>
 
 #include "app/form1.h"
-#include "app/tray_image.h"
-#include "desktop/win32/application.h"
-#include "desktop/win32/image_list.h"
-#include "desktop/win32/one_instance.h"
-#include "desktop/win32/popup_menu.h"
-#include "desktop/win32/tray_icon.h"
-#include "desktop/win32/tray_images.h"
+#include "app/win32/tray_images.h"
 
 namespace horalux {
 namespace {
-
-constexpr UINT_PTR kTimer1 = 1;  // the status bar, every second
-constexpr UINT_PTR kTimer2 = 2;  // the minute counter
-constexpr UINT kTimer1Interval = 1000;
-constexpr UINT kTimer2Interval = 60000;
 
 std::string WindowText(HWND window) {
   std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(window)) + 1, '\0');
@@ -36,48 +25,24 @@ std::pair<std::string, std::string> IntervalCaptionParts(const std::string& capt
   return {caption.substr(0, blanks), rest == std::string::npos ? "" : caption.substr(rest)};
 }
 
-TForm1Window::TForm1Window(TApplication& application) : application_(application) {
+TForm1Window::TForm1Window(TApplication& application, TWin32Toolkit& toolkit)
+    : application_(application), toolkit_(toolkit) {
   CreateMainWindow();
   CreateControls();
-  CreateComponents();
+  toolkit_.SetMainForm(window_);
+  components_ = std::make_unique<TForm1Components>(application_, &AddTrayImages);
 }
 
 // The window outlives this object's members only briefly, while they go: from here on its
 // messages take the system's default way.
 TForm1Window::~TForm1Window() {
   Unbind();
-  if (application_.MainForm() == window_) application_.SetMainForm(nullptr);
+  components_.reset();
+  if (toolkit_.MainForm() == window_) toolkit_.SetMainForm(nullptr);
   ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
 
 int TForm1Window::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
-
-void TForm1Window::CreateComponents() {
-  application_.SetMainForm(window_);
-  const int iconSize = ::GetSystemMetrics(SM_CXSMICON);
-  ImageList1_ = std::make_unique<TImageList>(iconSize, iconSize);
-  AddTrayImages(*ImageList1_);
-
-  abfTrayIcon_ = &MakeComponent<TabfTrayIcon>(components_, application_);
-  abfTrayIcon_->SetName("abfTrayIcon");
-  abfTrayIcon_->SetMinimizeToTray(true);
-  abfTrayIcon_->SetMinimizeOnStart(true);
-  abfTrayIcon_->SetVisible(true);
-  abfTrayIcon_->SetShowHint(true);
-  abfTrayIcon_->OnDblClick = [this](TComponent&) { RunHandler(&TForm1::abfTrayIconDblClick); };
-
-  popupMenu_ = std::make_unique<TPopupMenu>(application_);
-  mnOptions = popupMenu_->Add("Options ...", [this] { RunHandler(&TForm1::mnOptionsClick); });
-  N1 = popupMenu_->Add("-");
-  mnExit = popupMenu_->Add("Exit", [this] { RunHandler(&TForm1::mnExitClick); });
-
-  abfOneInstance1_ = &MakeComponent<TabfOneInstance>(components_, application_);
-
-  // References between the components.
-  abfTrayIcon_->SetImageList(ImageList1_.get());
-  abfTrayIcon_->SetImageIndex(tiNormal);
-  abfTrayIcon_->SetPopupMenu(popupMenu_.get());
-}
 
 void TForm1Window::RunHandler(void (TForm1::*handler)()) {
   if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
@@ -102,10 +67,6 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
       if (HandleCommand(LOWORD(w), HIWORD(w))) return 0;
       break;
-    case WM_TIMER:
-      if (w == kTimer1) RunHandler(&TForm1::Timer1Timer);
-      if (w == kTimer2) RunHandler(&TForm1::Timer2Timer);
-      return 0;
     case WM_CLOSE:
       // The close box ends the program: this is the main window, with nothing to hide into.
       application_.Terminate();
@@ -131,7 +92,7 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       }
       break;
     case WM_SETCURSOR:
-      if (application_.WaitCursor()) {
+      if (toolkit_.WaitCursor()) {
         ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
         return TRUE;
       }
@@ -197,33 +158,22 @@ LRESULT TForm1Window::ControlColor(HDC dc, HWND control, LRESULT standard) {
 
 void TForm1Window::Bind(TForm1& form) {
   form_ = &form;
-  {
-    const std::lock_guard<std::mutex> lock(bindingMutex_);
-    binding_ = std::make_shared<TForm1*>(&form);
-  }
+  binding_.Bind();
   application_.OnTerminate = [this] {
     if (form_ != nullptr) form_->QuitRequested();
   };
-  ::SetTimer(window_, kTimer1, kTimer1Interval, nullptr);
-  ::SetTimer(window_, kTimer2, kTimer2Interval, nullptr);
+  components_->Connect(form);
 }
 
 void TForm1Window::Unbind() {
   if (form_ == nullptr) return;
   form_ = nullptr;
-  {
-    const std::lock_guard<std::mutex> lock(bindingMutex_);
-    binding_.reset();
-  }
+  binding_.Unbind();
   application_.OnTerminate = nullptr;
-  ::KillTimer(window_, kTimer1);
-  ::KillTimer(window_, kTimer2);
+  components_->Disconnect();
 }
 
-void TForm1Window::Loaded() {
-  abfTrayIcon_->Loaded();
-  abfOneInstance1_->Loaded();
-}
+void TForm1Window::Loaded() { components_->Loaded(); }
 
 void TForm1Window::SetCaption(const std::string& caption) {
   ::SetWindowTextA(window_, caption.c_str());
@@ -301,12 +251,14 @@ void TForm1Window::ChangeLog(std::size_t removedFromStart,
 
 void TForm1Window::SetWaitCursor(bool wait) { application_.SetWaitCursor(wait); }
 
-void TForm1Window::SetTrayImage(int index) { abfTrayIcon_->SetImageIndex(index); }
+void TForm1Window::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
 
-void TForm1Window::SetTrayHint(const std::string& hint) { abfTrayIcon_->SetHint(hint); }
+void TForm1Window::SetTrayHint(const std::string& hint) {
+  components_->abfTrayIcon().SetHint(hint);
+}
 
 void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
-  abfTrayIcon_->ShowNotification(title, text);
+  components_->abfTrayIcon().ShowNotification(title, text);
 }
 
 void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
@@ -327,21 +279,11 @@ void TForm1Window::OpenUrl(const std::string& address) {
 
 // Posted work dies with the binding: it belongs to the controller that posted it.
 void TForm1Window::Post(std::function<void()> work) {
-  std::weak_ptr<TForm1*> binding;
-  {
-    const std::lock_guard<std::mutex> lock(bindingMutex_);
-    binding = binding_;
-  }
-  application_.Post([binding, work = std::move(work)] {
-    if (binding.lock() != nullptr) work();
-  });
+  application_.Post(binding_.Keep(std::move(work)));
 }
 
 void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
-  std::weak_ptr<TForm1*> binding = binding_;
-  application_.After(delay, [binding, work = std::move(work)] {
-    if (binding.lock() != nullptr) work();
-  });
+  application_.After(delay, binding_.Keep(std::move(work)));
 }
 
 }  // namespace horalux

@@ -1,8 +1,7 @@
 // TForm1Window: the Win32 view of TForm1 on Windows. It creates the controls of the window
-// description (form1_window_layout.cpp) with plain Win32 controls and the desktop
-// components (image list, timers, tray icon, popup menu, single-instance guard), shows
-// what the controller tells it, and passes its events to the controller's handlers. It
-// decides nothing itself.
+// description (form1_window_layout.cpp) with plain Win32 controls and, over the Win32
+// toolkit, the window's components (app/form1_components.h), shows what the controller
+// tells it, and passes its events to the controller's handlers. It decides nothing itself.
 //
 // Text is program text: bytes in the ANSI code page, which the ANSI calls take as they are.
 //
@@ -13,22 +12,17 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
+#include "app/form1_components.h"
 #include "app/form1_view.h"
-#include "base/component.h"
+#include "app/view_binding.h"
+#include "desktop/win32/win32_toolkit.h"
 
 namespace horalux {
-
-class TApplication;
-class TImageList;
-class TPopupMenu;
-class TabfOneInstance;
-class TabfTrayIcon;
 
 // The controls' identifiers, for WM_COMMAND and GetDlgItem.
 enum TControlId : int {
@@ -58,9 +52,9 @@ class TForm1Window final : public TForm1View {
   // The main window's class: the single-instance guard finds a first instance by it.
   static constexpr const char* kWindowClass = "Horalux.TForm1";
 
-  // Requires: `application` outlives the window. Throws std::runtime_error when the window
-  // cannot be made.
-  explicit TForm1Window(TApplication& application);
+  // Requires: `application`, over `toolkit`, outlives the window. Throws
+  // std::runtime_error when the window cannot be made.
+  TForm1Window(TApplication& application, TWin32Toolkit& toolkit);
   ~TForm1Window() override;
   TForm1Window(const TForm1Window&) = delete;
   TForm1Window& operator=(const TForm1Window&) = delete;
@@ -96,13 +90,7 @@ class TForm1Window final : public TForm1View {
 
   HWND Handle() const noexcept { return window_; }
   HWND Control(TControlId id) const { return ::GetDlgItem(window_, id); }
-  TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
-  TabfOneInstance& abfOneInstance1() const noexcept { return *abfOneInstance1_; }
-  TPopupMenu& PopupMenu() const noexcept { return *popupMenu_; }
-  // The popup menu's items, as the window description names them.
-  UINT mnOptions = 0;
-  UINT N1 = 0;
-  UINT mnExit = 0;
+  TForm1Components& Components() const noexcept { return *components_; }
   // The system's pixels for a pixel of the window description (the screen's DPI / 96).
   int Scale(int pixels) const;
 
@@ -118,7 +106,6 @@ class TForm1Window final : public TForm1View {
   void CreateMainWindow();
   void CreateControls();
   void CreateFonts();
-  void CreateComponents();
   HWND Place(const char* windowClass, TControlId id, const char* caption, DWORD style, int left,
              int top, int width, int height, DWORD exStyle = 0);
   // Runs the bound controller's handler under its guard; nothing once unbound.
@@ -132,9 +119,10 @@ class TForm1Window final : public TForm1View {
     void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
   };
 
-  // Destroyed in reverse: the components, the menu and list they refer to, the window and
+  // Destroyed in reverse: the components (the tray icon watches the window), the window and
   // its controls, then the fonts those used.
   TApplication& application_;
+  TWin32Toolkit& toolkit_;
   int dpi_ = 96;
   UniqueFont font_;
   UniqueFont boldFont_;
@@ -143,15 +131,8 @@ class TForm1Window final : public TForm1View {
   HWND window_ = nullptr;
   HWND focused_ = nullptr;  // the control to give the focus back to when activated
   TForm1* form_ = nullptr;
-  // Work posted for the controller dies with its binding: posted work holds it weakly.
-  std::mutex bindingMutex_;
-  std::shared_ptr<TForm1*> binding_;  // guarded by bindingMutex_
-
-  std::unique_ptr<TImageList> ImageList1_;
-  std::unique_ptr<TPopupMenu> popupMenu_;
-  TComponent components_;  // owns the components below
-  TabfTrayIcon* abfTrayIcon_ = nullptr;
-  TabfOneInstance* abfOneInstance1_ = nullptr;
+  TViewBinding binding_;
+  std::unique_ptr<TForm1Components> components_;
 };
 
 }  // namespace horalux

@@ -12,8 +12,8 @@
 
 #include "app/form1.h"
 #include "app/win32/form1_window.h"
-#include "desktop/win32/application.h"
-#include "desktop/win32/tray_images.h"
+#include "app/win32/tray_images.h"
+#include "desktop/application.h"
 
 namespace horalux {
 namespace {
@@ -116,7 +116,7 @@ void TForm1Window::CreateMainWindow() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
                                 ICC_BAR_CLASSES | ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  RegisterWindowClass(application_.Instance(), &WindowProc);
+  RegisterWindowClass(toolkit_.Instance(), &WindowProc);
 
   RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
   ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
@@ -129,7 +129,7 @@ void TForm1Window::CreateMainWindow() {
   const int top = desktop.top + (desktop.bottom - desktop.top - height) / 2;
   const HWND window =
       ::CreateWindowExA(WS_EX_CONTROLPARENT, kWindowClass, "", kWindowStyle, left, top, width,
-                        height, nullptr, nullptr, application_.Instance(), this);
+                        height, nullptr, nullptr, toolkit_.Instance(), this);
   if (window == nullptr) throw std::runtime_error("the main window cannot be made");
   windowHolder_.reset(window);
   window_ = window;
@@ -160,7 +160,7 @@ HWND TForm1Window::Place(const char* windowClass, TControlId id, const char* cap
   const HWND control = ::CreateWindowExA(
       exStyle, windowClass, caption, WS_CHILD | WS_VISIBLE | style, Scale(left), Scale(top),
       Scale(width), Scale(height), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      application_.Instance(), nullptr);
+      toolkit_.Instance(), nullptr);
   if (control == nullptr) throw std::runtime_error("a control of the main window cannot be made");
   ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return control;

@@ -13,8 +13,8 @@
 #include "app/form1.h"
 #include "app/win32/event_loop_hooks.h"
 #include "app/win32/win32_date_time_formats.h"
-#include "desktop/win32/application.h"
-#include "desktop/win32/popup_menu.h"
+#include "desktop/application.h"
+#include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
 #include "timeproto/time_server.h"
@@ -39,8 +39,8 @@ std::string TextOf(HWND window) {
 // the system's choice.
 class WindowTest : public ::testing::Test {
  protected:
-  WindowTest() : window(application) {
-    InstallEventLoopHooks(application);  // idle steps handle the window's messages
+  WindowTest() : window(application, toolkit) {
+    InstallEventLoopHooks(application, toolkit);  // idle steps handle the window's messages
     application.SetTitle("Horalux");
     application.SetMessagePresenter(
         [this](TMessageIcon icon, const std::string& caption, const std::string& text) {
@@ -93,7 +93,8 @@ class WindowTest : public ::testing::Test {
     ::SetFocus(Control(idBtHide));
   }
 
-  TApplication application;
+  TWin32Toolkit toolkit;
+  TApplication application{toolkit};
   TForm1Window window;
   std::vector<Shown> boxes;
   std::vector<std::string> openedUrls;
@@ -240,16 +241,10 @@ TEST_F(WindowTest, ControlsAndMenuReachTheController) {
                  reinterpret_cast<LPARAM>(Control(idLblURL)));
   EXPECT_EQ(openedUrls, std::vector<std::string>{TForm1::kWebAddress});
 
-  ASSERT_EQ(::GetMenuItemCount(window.PopupMenu().Handle()), 3);
-  char caption[32] = {};
-  ::GetMenuStringA(window.PopupMenu().Handle(), 0, caption, sizeof caption, MF_BYPOSITION);
-  EXPECT_STREQ(caption, "Options ...");
-  EXPECT_TRUE(::GetMenuState(window.PopupMenu().Handle(), 1, MF_BYPOSITION) & MF_SEPARATOR);
-  ::GetMenuStringA(window.PopupMenu().Handle(), 2, caption, sizeof caption, MF_BYPOSITION);
-  EXPECT_STREQ(caption, "Exit");
-  window.PopupMenu().Click(window.mnOptions);
+  TForm1Components& components = window.Components();
+  components.PopupMenu().Click(components.mnOptions);
   EXPECT_TRUE(::IsWindowVisible(window.Handle()));
-  window.PopupMenu().Click(window.mnExit);
+  components.PopupMenu().Click(components.mnExit);
   EXPECT_TRUE(application.Terminated());
 }
 

@@ -10,19 +10,21 @@
 //   --minimized     no tray icon; the main window starts shown and minimised
 #include <QApplication>
 #include <QEvent>
+#include <QPixmap>
 #include <QWidget>
 #include <cstdio>
 #include <string>
 
-#include "desktop/qt/application.h"
-#include "desktop/qt/one_instance.h"
-#include "desktop/qt/tray_icon.h"
-#include "desktop/qt/tray_images.h"
+#include "desktop/application.h"
+#include "desktop/one_instance.h"
+#include "desktop/qt/qt_icon.h"
+#include "desktop/qt/qt_toolkit.h"
+#include "desktop/tray_icon.h"
 
 namespace {
 
-void Say(const QString& line) {
-  std::fputs((line + u'\n').toLocal8Bit().constData(), stdout);
+void Say(const std::string& line) {
+  std::fputs((line + '\n').c_str(), stdout);
   std::fflush(stdout);
 }
 
@@ -30,10 +32,9 @@ class WindowReporter : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* window = static_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show) Say(QStringLiteral("shown"));
+    if (event->type() == QEvent::Show) Say("shown");
     if (event->type() == QEvent::WindowStateChange) {
-      Say(window->isMinimized() ? QStringLiteral("state minimized")
-                                : QStringLiteral("state normal"));
+      Say(window->isMinimized() ? "state minimized" : "state normal");
     }
     return false;
   }
@@ -50,30 +51,33 @@ int main(int argc, char** argv) {
   }
   const bool minimized = arguments.contains(QStringLiteral("--minimized"));
 
-  horalux::TApplication application;
-  application.SetTitle(arguments.at(1));
-  application.SetMessagePresenter([](QMessageBox::Icon, const QString&, const QString& text) {
-    Say(QStringLiteral("message ") + text);
-  });
+  horalux::TQtToolkit toolkit;
+  horalux::TApplication application(toolkit);
+  application.SetTitle(toolkit.Text().ToBytes(arguments.at(1)));
+  application.SetMessagePresenter([](horalux::TMessageIcon, const std::string&,
+                                     const std::string& text) { Say("message " + text); });
 
   QWidget window;
   WindowReporter reporter;
   window.installEventFilter(&reporter);
-  application.SetMainForm(&window);
+  toolkit.SetMainForm(&window);
   if (minimized) window.showMinimized();
 
   horalux::TComponent owner;
   auto& tray = horalux::MakeComponent<horalux::TabfTrayIcon>(owner, application);
-  tray.SetIcon(horalux::ProgramIcon());
+  QPixmap image(16, 16);
+  image.fill(Qt::red);
+  const horalux::TQtIcon icon{QIcon(image)};
+  tray.SetIcon(&icon);
   tray.SetMinimizeOnStart(!minimized);
   auto& guard = horalux::MakeComponent<horalux::TabfOneInstance>(owner, application);
   guard.ShowMessage = arguments.contains(QStringLiteral("--show-message"));
 
   tray.Loaded();
   guard.Loaded();
-  Say(application.Terminated() ? QStringLiteral("second") : QStringLiteral("first"));
+  Say(application.Terminated() ? "second" : "first");
 
   const int code = application.Run();
-  Say(QStringLiteral("ended"));
+  Say("ended");
   return code;
 }

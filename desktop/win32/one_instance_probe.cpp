@@ -7,8 +7,9 @@
 #include <cstdio>
 #include <string>
 
-#include "desktop/win32/application.h"
-#include "desktop/win32/one_instance.h"
+#include "desktop/application.h"
+#include "desktop/one_instance.h"
+#include "desktop/win32/win32_toolkit.h"
 
 namespace {
 
@@ -28,17 +29,18 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM w, LPARAM l) 
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
-  horalux::TApplication application;
+  horalux::TWin32Toolkit toolkit;
+  horalux::TApplication application(toolkit);
   application.SetTitle(argv[1]);
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = &ProbeWindowProc;
-  windowClass.hInstance = application.Instance();
+  windowClass.hInstance = toolkit.Instance();
   windowClass.lpszClassName = kProbeClass;
   ::RegisterClassA(&windowClass);
   const HWND window = ::CreateWindowExA(0, kProbeClass, argv[1], WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                        100, nullptr, nullptr, application.Instance(), nullptr);
+                                        100, nullptr, nullptr, toolkit.Instance(), nullptr);
   ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&application));
-  application.SetMainForm(window);
+  toolkit.SetMainForm(window);
   application.SetShowMainForm(false);
   int result = 0;
   {
