@@ -62,18 +62,18 @@ int LineCount(const QPlainTextEdit& edit) {
 }  // namespace
 
 TForm1Window::TForm1Window(TApplication& application, TQtToolkit& toolkit)
-    : application_(application), text_(toolkit.Text()) {
+    : TForm1DesktopView(application), text_(toolkit.Text()) {
   CreateControls();
   toolkit.SetMainForm(this);
-  components_ = std::make_unique<TForm1Components>(application_, &AddTrayImages);
+  CreateComponents(&AddTrayImages);
   ConnectHandlers();  // once: unbound, the handlers do nothing
 }
 
-TForm1Window::~TForm1Window() { Unbind(); }
+TForm1Window::~TForm1Window() { DestroyComponents(); }
 
 std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
   return [this, handler] {
-    if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
+    if (TForm1* form = Form()) form->Guard([form, handler] { (form->*handler)(); });
   };
 }
 
@@ -84,25 +84,6 @@ void TForm1Window::ConnectHandlers() {
   connect(ckServer, &QCheckBox::toggled, this, Handler(&TForm1::ckServerClick));
   lblURL->OnClick = Handler(&TForm1::lblURLClick);
 }
-
-void TForm1Window::Bind(TForm1& form) {
-  form_ = &form;
-  binding_.Bind();
-  application_.OnTerminate = [this] {
-    if (form_ != nullptr) form_->QuitRequested();
-  };
-  components_->Connect(form);
-}
-
-void TForm1Window::Unbind() {
-  if (form_ == nullptr) return;
-  form_ = nullptr;
-  binding_.Unbind();
-  application_.OnTerminate = nullptr;
-  components_->Disconnect();
-}
-
-void TForm1Window::Loaded() { components_->Loaded(); }
 
 void TForm1Window::SetCaption(const std::string& caption) {
   setWindowTitle(text_.ToQString(caption));
@@ -168,47 +149,14 @@ void TForm1Window::ChangeLog(std::size_t removedFromStart,
   ShowStartOfLastLine(*Log);
 }
 
-void TForm1Window::SetWaitCursor(bool wait) { application_.SetWaitCursor(wait); }
-
-void TForm1Window::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
-
-void TForm1Window::SetTrayHint(const std::string& hint) {
-  components_->abfTrayIcon().SetHint(hint);
-}
-
-void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
-  components_->abfTrayIcon().ShowNotification(title, text);
-}
-
-void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
-                               const std::string& text) {
-  application_.ShowMessageBox(
-      kind == TMessageKind::Warning ? TMessageIcon::Warning : TMessageIcon::Error, caption, text);
-}
-
-void TForm1Window::Terminate() { application_.Terminate(); }
-
-void TForm1Window::OpenUrl(const std::string& address) {
-  if (UrlOpener) {
-    UrlOpener(address);
-  } else {
-    QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
-  }
-}
-
-// Posted work dies with the binding: it belongs to the controller that posted it.
-void TForm1Window::Post(std::function<void()> work) {
-  application_.Post(binding_.Keep(std::move(work)));
-}
-
-void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
-  application_.After(delay, binding_.Keep(std::move(work)));
+void TForm1Window::OpenUrlWithSystem(const std::string& address) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(address)));
 }
 
 // The close box ends the program: this is the main window and has nothing to hide into.
 void TForm1Window::closeEvent(QCloseEvent* event) {
   event->accept();
-  application_.Terminate();
+  Application().Terminate();
 }
 
 void TForm1Window::reject() {}

@@ -12,9 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "app/form1_components.h"
-#include "app/form1_view.h"
-#include "app/view_binding.h"
+#include "app/form1_desktop_view.h"
 #include "desktop/qt/qt_toolkit.h"
 
 class QCheckBox;
@@ -29,17 +27,14 @@ namespace horalux {
 
 class TUrlLabel;
 
-class TForm1Window final : public QDialog, public TForm1View {
+class TForm1Window final : public QDialog, public TForm1DesktopView {
  public:
   // Requires: `application`, over `toolkit`, outlives the window. Program text is shown
   // through the toolkit's text.
   TForm1Window(TApplication& application, TQtToolkit& toolkit);
   ~TForm1Window() override;
 
-  // TForm1View
-  void Bind(TForm1& form) override;
-  void Unbind() override;
-  void Loaded() override;
+  // TForm1View, beyond what the desktop view does
   void SetCaption(const std::string& caption) override;
   void ShowWindow() override;
   void HideWindow() override;
@@ -52,20 +47,6 @@ class TForm1Window final : public QDialog, public TForm1View {
   void SetChecked(TCheckBox box, bool checked) override;
   void SetStatusText(TStatusPanel panel, const std::string& text) override;
   void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) override;
-  void SetWaitCursor(bool wait) override;
-  void SetTrayImage(int index) override;
-  void SetTrayHint(const std::string& hint) override;
-  void ShowTrayNotification(const std::string& title, const std::string& text) override;
-  void ShowMessage(TMessageKind kind, const std::string& caption, const std::string& text) override;
-  void Terminate() override;
-  void OpenUrl(const std::string& address) override;
-  void Post(std::function<void()> work) override;
-  void After(std::chrono::milliseconds delay, std::function<void()> work) override;
-
-  // Opens web addresses; the desktop's default when empty (tests record instead).
-  std::function<void(const std::string&)> UrlOpener;
-
-  TForm1Components& Components() const noexcept { return *components_; }
 
   // The controls, named as the window description names them.
   QGroupBox* GroupBox2 = nullptr;
@@ -87,6 +68,7 @@ class TForm1Window final : public QDialog, public TForm1View {
   QLabel* StatusPanel1 = nullptr;  // date and time
 
  protected:
+  void OpenUrlWithSystem(const std::string& address) override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
@@ -99,12 +81,8 @@ class TForm1Window final : public QDialog, public TForm1View {
   std::function<void()> Handler(void (TForm1::*handler)());
   QCheckBox& Box(TCheckBox box) const;
 
-  TApplication& application_;
   const LocaleText& text_;
-  TForm1* form_ = nullptr;
-  TViewBinding binding_;
   bool shownBefore_ = false;
-  std::unique_ptr<TForm1Components> components_;
 };
 
 }  // namespace horalux

@@ -26,18 +26,17 @@ std::pair<std::string, std::string> IntervalCaptionParts(const std::string& capt
 }
 
 TForm1Window::TForm1Window(TApplication& application, TWin32Toolkit& toolkit)
-    : application_(application), toolkit_(toolkit) {
+    : TForm1DesktopView(application), toolkit_(toolkit) {
   CreateMainWindow();
   CreateControls();
   toolkit_.SetMainForm(window_);
-  components_ = std::make_unique<TForm1Components>(application_, &AddTrayImages);
+  CreateComponents(&AddTrayImages);
 }
 
 // The window outlives this object's members only briefly, while they go: from here on its
 // messages take the system's default way.
 TForm1Window::~TForm1Window() {
-  Unbind();
-  components_.reset();
+  DestroyComponents();
   if (toolkit_.MainForm() == window_) toolkit_.SetMainForm(nullptr);
   ::SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
 }
@@ -45,7 +44,7 @@ TForm1Window::~TForm1Window() {
 int TForm1Window::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
 
 void TForm1Window::RunHandler(void (TForm1::*handler)()) {
-  if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
+  if (TForm1* form = Form()) form->Guard([form, handler] { (form->*handler)(); });
 }
 
 LRESULT CALLBACK TForm1Window::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -58,7 +57,7 @@ LRESULT CALLBACK TForm1Window::WindowProc(HWND window, UINT message, WPARAM w, L
     return ::DefWindowProcA(window, message, w, l);
   }
   LRESULT result = 0;
-  if (!self->application_.Guard([&] { result = self->HandleMessage(message, w, l); })) return 0;
+  if (!self->Application().Guard([&] { result = self->HandleMessage(message, w, l); })) return 0;
   return result;
 }
 
@@ -69,7 +68,7 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
       break;
     case WM_CLOSE:
       // The close box ends the program: this is the main window, with nothing to hide into.
-      application_.Terminate();
+      Application().Terminate();
       return 0;
     case DM_GETDEFID:
       return MAKELRESULT(idBtHide, DC_HASDEFID);
@@ -156,25 +155,6 @@ LRESULT TForm1Window::ControlColor(HDC dc, HWND control, LRESULT standard) {
   return standard;
 }
 
-void TForm1Window::Bind(TForm1& form) {
-  form_ = &form;
-  binding_.Bind();
-  application_.OnTerminate = [this] {
-    if (form_ != nullptr) form_->QuitRequested();
-  };
-  components_->Connect(form);
-}
-
-void TForm1Window::Unbind() {
-  if (form_ == nullptr) return;
-  form_ = nullptr;
-  binding_.Unbind();
-  application_.OnTerminate = nullptr;
-  components_->Disconnect();
-}
-
-void TForm1Window::Loaded() { components_->Loaded(); }
-
 void TForm1Window::SetCaption(const std::string& caption) {
   ::SetWindowTextA(window_, caption.c_str());
 }
@@ -249,41 +229,8 @@ void TForm1Window::ChangeLog(std::size_t removedFromStart,
   ::SendMessageA(log, EM_SCROLLCARET, 0, 0);
 }
 
-void TForm1Window::SetWaitCursor(bool wait) { application_.SetWaitCursor(wait); }
-
-void TForm1Window::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
-
-void TForm1Window::SetTrayHint(const std::string& hint) {
-  components_->abfTrayIcon().SetHint(hint);
-}
-
-void TForm1Window::ShowTrayNotification(const std::string& title, const std::string& text) {
-  components_->abfTrayIcon().ShowNotification(title, text);
-}
-
-void TForm1Window::ShowMessage(TMessageKind kind, const std::string& caption,
-                               const std::string& text) {
-  application_.ShowMessageBox(
-      kind == TMessageKind::Warning ? TMessageIcon::Warning : TMessageIcon::Error, caption, text);
-}
-
-void TForm1Window::Terminate() { application_.Terminate(); }
-
-void TForm1Window::OpenUrl(const std::string& address) {
-  if (UrlOpener) {
-    UrlOpener(address);
-  } else {
-    ::ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-  }
-}
-
-// Posted work dies with the binding: it belongs to the controller that posted it.
-void TForm1Window::Post(std::function<void()> work) {
-  application_.Post(binding_.Keep(std::move(work)));
-}
-
-void TForm1Window::After(std::chrono::milliseconds delay, std::function<void()> work) {
-  application_.After(delay, binding_.Keep(std::move(work)));
+void TForm1Window::OpenUrlWithSystem(const std::string& address) {
+  ::ShellExecuteA(nullptr, nullptr, address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 }  // namespace horalux

@@ -17,9 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/form1_components.h"
-#include "app/form1_view.h"
-#include "app/view_binding.h"
+#include "app/form1_desktop_view.h"
 #include "desktop/win32/win32_toolkit.h"
 
 namespace horalux {
@@ -47,7 +45,7 @@ enum TControlId : int {
 // The interval's caption around its run of blanks: the text before them, and after them.
 std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption);
 
-class TForm1Window final : public TForm1View {
+class TForm1Window final : public TForm1DesktopView {
  public:
   // The main window's class: the single-instance guard finds a first instance by it.
   static constexpr const char* kWindowClass = "Horalux.TForm1";
@@ -59,10 +57,7 @@ class TForm1Window final : public TForm1View {
   TForm1Window(const TForm1Window&) = delete;
   TForm1Window& operator=(const TForm1Window&) = delete;
 
-  // TForm1View
-  void Bind(TForm1& form) override;
-  void Unbind() override;
-  void Loaded() override;
+  // TForm1View, beyond what the desktop view does
   void SetCaption(const std::string& caption) override;
   void ShowWindow() override;
   void HideWindow() override;
@@ -75,24 +70,14 @@ class TForm1Window final : public TForm1View {
   void SetChecked(TCheckBox box, bool checked) override;
   void SetStatusText(TStatusPanel panel, const std::string& text) override;
   void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) override;
-  void SetWaitCursor(bool wait) override;
-  void SetTrayImage(int index) override;
-  void SetTrayHint(const std::string& hint) override;
-  void ShowTrayNotification(const std::string& title, const std::string& text) override;
-  void ShowMessage(TMessageKind kind, const std::string& caption, const std::string& text) override;
-  void Terminate() override;
-  void OpenUrl(const std::string& address) override;
-  void Post(std::function<void()> work) override;
-  void After(std::chrono::milliseconds delay, std::function<void()> work) override;
-
-  // Opens web addresses; ShellExecuteA's default action when empty (tests record instead).
-  std::function<void(const std::string&)> UrlOpener;
 
   HWND Handle() const noexcept { return window_; }
   HWND Control(TControlId id) const { return ::GetDlgItem(window_, id); }
-  TForm1Components& Components() const noexcept { return *components_; }
   // The system's pixels for a pixel of the window description (the screen's DPI / 96).
   int Scale(int pixels) const;
+
+ protected:
+  void OpenUrlWithSystem(const std::string& address) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -121,7 +106,6 @@ class TForm1Window final : public TForm1View {
 
   // Destroyed in reverse: the components (the tray icon watches the window), the window and
   // its controls, then the fonts those used.
-  TApplication& application_;
   TWin32Toolkit& toolkit_;
   int dpi_ = 96;
   UniqueFont font_;
@@ -130,9 +114,6 @@ class TForm1Window final : public TForm1View {
   std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter> windowHolder_;
   HWND window_ = nullptr;
   HWND focused_ = nullptr;  // the control to give the focus back to when activated
-  TForm1* form_ = nullptr;
-  TViewBinding binding_;
-  std::unique_ptr<TForm1Components> components_;
 };
 
 }  // namespace horalux

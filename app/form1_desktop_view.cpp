@@ -1,0 +1,70 @@
+#include "app/form1_desktop_view.h"
+
+#include "app/form1.h"
+
+namespace horalux {
+
+TForm1DesktopView::~TForm1DesktopView() { DestroyComponents(); }
+
+void TForm1DesktopView::CreateComponents(const std::function<void(TImageList&)>& addImages) {
+  components_ = std::make_unique<TForm1Components>(application_, addImages);
+}
+
+void TForm1DesktopView::DestroyComponents() noexcept {
+  Unbind();
+  components_.reset();
+}
+
+void TForm1DesktopView::Bind(TForm1& form) {
+  form_ = &form;
+  binding_.Bind();
+  application_.OnTerminate = [this] {
+    if (form_ != nullptr) form_->QuitRequested();
+  };
+  components_->Connect(form);
+}
+
+void TForm1DesktopView::Unbind() {
+  if (form_ == nullptr) return;
+  form_ = nullptr;
+  binding_.Unbind();
+  application_.OnTerminate = nullptr;
+  if (components_ != nullptr) components_->Disconnect();
+}
+
+void TForm1DesktopView::Loaded() { components_->Loaded(); }
+
+void TForm1DesktopView::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
+
+void TForm1DesktopView::SetTrayHint(const std::string& hint) {
+  components_->abfTrayIcon().SetHint(hint);
+}
+
+void TForm1DesktopView::ShowTrayNotification(const std::string& title, const std::string& text) {
+  components_->abfTrayIcon().ShowNotification(title, text);
+}
+
+void TForm1DesktopView::ShowMessage(TMessageKind kind, const std::string& caption,
+                                    const std::string& text) {
+  application_.ShowMessageBox(
+      kind == TMessageKind::Warning ? TMessageIcon::Warning : TMessageIcon::Error, caption, text);
+}
+
+void TForm1DesktopView::OpenUrl(const std::string& address) {
+  if (UrlOpener) {
+    UrlOpener(address);
+  } else {
+    OpenUrlWithSystem(address);
+  }
+}
+
+// Work for later dies with the binding: it belongs to the controller that left it.
+void TForm1DesktopView::Post(std::function<void()> work) {
+  application_.Post(binding_.Keep(std::move(work)));
+}
+
+void TForm1DesktopView::After(std::chrono::milliseconds delay, std::function<void()> work) {
+  application_.After(delay, binding_.Keep(std::move(work)));
+}
+
+}  // namespace horalux
