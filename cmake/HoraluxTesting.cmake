@@ -16,13 +16,9 @@ function(horalux_add_test name)
   endif()
   set(properties LABELS ${T_LABEL})
   if(CMAKE_CROSSCOMPILING)
-    # One Wine server for the whole run (tests/CMakeLists.txt); windows need a display
-    # driver under Wine (desktop/win32/CMakeLists.txt).
-    set(fixtures wine_server)
-    if(T_LABEL STREQUAL "gui")
-      list(APPEND fixtures wine_windows)
-    endif()
-    list(APPEND properties FIXTURES_REQUIRED "${fixtures}")
+    # One Wine server for the whole run, with a display driver for windows (set up in
+    # tests/CMakeLists.txt and desktop/win32/CMakeLists.txt).
+    list(APPEND properties FIXTURES_REQUIRED wine_server)
   endif()
   gtest_discover_tests(${name}
     PROPERTIES ${properties}
