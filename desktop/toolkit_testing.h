@@ -80,6 +80,7 @@ class RecordingToolkit : public TToolkit {
   int RunLoop() override;
   void PostQuit() override { ++quitsPosted; }
   void ProcessMessages() override;
+  // Work waits for RunPosted (or the loop); delayed work too, whatever its delay.
   void Post(std::function<void()> work) override { posted.push_back(std::move(work)); }
   void After(std::chrono::milliseconds, std::function<void()> work) override {
     posted.push_back(std::move(work));
