@@ -12,6 +12,7 @@
 #include <shellapi.h>
 
 #include "desktop/toolkit.h"
+#include "desktop/tray_icon.h"
 
 namespace horalux {
 
@@ -54,7 +55,7 @@ class TWin32ComponentWindow final : public TComponentWindow, public TWin32Hidden
 
 class TWin32TrayWindow final : public TTrayWindow, public TWin32HiddenWindow {
  public:
-  static constexpr UINT IconMessage = 1235;  // WM_USER + 211
+  static constexpr UINT IconMessage = TabfTrayIcon::IconMessage;
   static constexpr DWORD kRecordSize = 88;   // the record's first form, known to every shell
 
   TWin32TrayWindow(TWin32Toolkit& toolkit, TToolkit::TWindowProcedure procedure);
