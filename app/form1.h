@@ -94,10 +94,11 @@ class TForm1 {
   void RunSync(TSyncOrigin origin);
   void QueryAndSetClock(TSyncOrigin origin);
   void NotifyClockNotSet(const std::string& refusal, const std::string& advice);
+  void NotifyUnreachable(const std::string& why);
   void SetTrayImage(int index);
 
   // The log: lines reach the view in batches, and every line its mirror.
-  void AppendLogLine(const std::string& line);
+  void AppendLogLine(const std::string& line, std::string mirrorNote = {});
   void DrainIncomingLines();
   void ShowPendingLines();
   std::string TimeTextNow();
@@ -111,7 +112,8 @@ class TForm1 {
   bool syncInProgress_ = false;
   std::optional<TSyncOrigin> syncRequestedMeanwhile_;
   bool quitRequested_ = false;
-  std::string notifiedRefusal_;  // the reason last notified; empty after a set clock
+  std::string notifiedRefusal_;       // the reason last notified; empty after a set clock
+  bool unreachableNotified_ = false;  // since the last answer
   int minutesElapsed_ = 0;
   ServerFailureNotice serverFailures_;  // written by the server's listeners
 

@@ -7,6 +7,8 @@
 #include "app/tray_image.h"
 #include "platform/clock_setter.h"
 #include "server/peer_thread.h"
+#include "stack/exceptions.h"
+#include "stack/wsa_codes.h"
 #include "timeproto/time_client.h"
 
 namespace horalux {
@@ -15,6 +17,23 @@ namespace {
 // Under a stream of connections the view changes at most this often: one edit for all
 // the lines that came meanwhile.
 constexpr std::chrono::milliseconds kViewPause{50};
+
+// What a failed run says of itself. A name lookup's error has a number and no text
+// ("Socket Error # 11001"), though a mistyped name is the commonest reason of all.
+std::string FailureMessage(const std::exception& failure) {
+  static constexpr std::pair<int, const char*> kLookupTexts[] = {
+      {Id_WSAHOST_NOT_FOUND, "Host not found."},
+      {Id_WSATRY_AGAIN, "The name could not be looked up now."},
+      {Id_WSANO_RECOVERY, "The name lookup failed."},
+      {Id_WSANO_DATA, "The name has no address."},
+  };
+  if (const auto* socketError = dynamic_cast<const EIdSocketError*>(&failure)) {
+    for (const auto& [code, text] : kLookupTexts) {
+      if (code == socketError->errorCode()) return failure.what() + std::string(text);
+    }
+  }
+  return failure.what();
+}
 
 // Ends a run on every path: flag, status text and cursor back as they were.
 class RunMarker {
@@ -65,11 +84,21 @@ void TForm1::RunSync(TSyncOrigin origin) {
   idTime_->Host = host;
   try {
     QueryAndSetClock(origin);
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     if (quitRequested_) return;  // ended by QuitRequested
-    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host));
+    const std::string why = UnreachableText(idTime_->Host, FailureMessage(failure));
+    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), "horalux: " + why);
     SetTrayImage(tiFailed);
+    NotifyUnreachable(why);
   }
+}
+
+// The log line says only "Connect Error", and a run every few minutes against a host that
+// is gone must not make the desktop speak every few minutes: the first failure after an
+// answer (or after the start) is told, with why.
+void TForm1::NotifyUnreachable(const std::string& why) {
+  if (std::exchange(unreachableNotified_, true)) return;
+  view_.ShowTrayNotification("Time host not reachable", why);
 }
 
 // The clock gets the host's moment: the local time the client made, with the bias it was
@@ -79,6 +108,7 @@ void TForm1::QueryAndSetClock(TSyncOrigin origin) {
   const TDateTime localNow = env_.localClock();
   if (serverTime == 0) return;  // no value came: nothing to set, nothing to say
   if (quitRequested_) return;   // ended by QuitRequested
+  unreachableNotified_ = false;
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const TSystemTime local = DateTimeToSystemTime(serverTime);
   const std::int32_t bias = idTime_->BiasMinutes();
@@ -156,9 +186,9 @@ void TForm1::ShowPendingLines() {
 }
 
 // A run's line, behind the incoming lines that came before it, in the view as on
-// standard error.
-void TForm1::AppendLogLine(const std::string& line) {
-  if (incoming_.PushLine(line)) {
+// standard error; its note on standard error only.
+void TForm1::AppendLogLine(const std::string& line, std::string mirrorNote) {
+  if (incoming_.PushLine(line, std::move(mirrorNote))) {
     DrainIncomingLines();
   } else {
     ShowPendingLines();

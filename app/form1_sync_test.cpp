@@ -107,6 +107,19 @@ TEST_F(SyncTest, AFailedRunLogsTheConnectErrorAndShowsTheFailedImage) {
   EXPECT_EQ(view.waitCursor, 0);
 }
 
+TEST_F(SyncTest, AnUnreachableHostIsNotifiedOnceWithWhyUntilItAnswersAgain) {
+  StartWithServer({TimeBytes(kValue)}, 0.0);
+  const int answering = form->IdTime().Port;
+  const int refusing = RefusingPort();
+  for (const int port : {refusing, refusing, answering, refusing, refusing}) {
+    form->IdTime().Port = port;
+    form->btSyncClick();
+  }
+  const std::string told =
+      "Time host not reachable|127.0.0.1: Socket Error # 10061 Connection refused.";
+  EXPECT_EQ(view.notifications, (std::vector<std::string>{told, told}));
+}
+
 TEST_F(SyncTest, NoValueLeavesLogClockAndImageAlone) {
   StartWithServer({"\x01\x02"}, 0.0);
   form->btSyncClick();
@@ -121,6 +134,9 @@ TEST_F(SyncTest, AnEmptyHostStillRuns) {
   form->btSyncClick();
   EXPECT_EQ(LogLines(),
             std::vector<std::string>{"-> " + TimeTextNow() + "   *** Connect Error ***"});
+  EXPECT_EQ(
+      view.notifications,
+      std::vector<std::string>{"Time host not reachable|Socket Error # 11001 Host not found."});
 }
 
 TEST_F(SyncTest, TheStatusShowsTheRunWhileItWaitsAndTheTimerLeavesItAlone) {

@@ -14,15 +14,17 @@ bool IncomingLines::PushIncoming(const std::function<TDateTime()>& clock,
   line.incoming = true;
   line.when = clock();  // here, under the lock: the order of the lines is the order of stamps
   line.text.assign(peerAddress);
+  line.note.clear();
   return Placed(lock);
 }
 
-bool IncomingLines::PushLine(std::string line) {
+bool IncomingLines::PushLine(std::string line, std::string mirrorNote) {
   std::unique_lock lock(mutex_);
   PendingLine& slot = Place(lock);
   slot.incoming = false;
   slot.when = 0;
   slot.text = std::move(line);
+  slot.note = std::move(mirrorNote);
   return Placed(lock);
 }
 

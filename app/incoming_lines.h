@@ -34,6 +34,7 @@ struct PendingLine {
   bool incoming = false;
   TDateTime when = 0;  // incoming: when the connection's line took its place
   std::string text;    // incoming: the peer's address; otherwise the whole line
+  std::string note;    // a line after it on standard error only, when not empty
 };
 
 class IncomingLines {
@@ -49,8 +50,9 @@ class IncomingLines {
   // before and waits to be told: the caller then has the main thread call TakeForView,
   // once for a whole batch.
   bool PushIncoming(const std::function<TDateTime()>& clock, std::string_view peerAddress);
-  // Any thread. A whole line; waits and returns as PushIncoming.
-  bool PushLine(std::string line);
+  // Any thread. A whole line, and a note for the mirror to write after it (none when
+  // empty); waits and returns as PushIncoming.
+  bool PushLine(std::string line, std::string mirrorNote = {});
 
   // Main thread: the lines the view has not taken, oldest first; of more than 100, only
   // the newest 100 (the others are counted as skipped).

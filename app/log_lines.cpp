@@ -1,6 +1,7 @@
 #include "app/log_lines.h"
 
 #include <cmath>
+#include <utility>
 
 namespace horalux {
 namespace {
@@ -122,6 +123,25 @@ std::string SuccessLine(const std::string& time, const std::string& host,
 
 std::string FailureLine(const std::string& time, const std::string& host) {
   return "-> " + time + "  " + EscapeControls(host) + " *** Connect Error ***";
+}
+
+std::string OneLineReason(std::string_view message) {
+  std::string joined;
+  bool afterBreak = false;
+  for (const char c : message) {
+    if (c == '\r' || c == '\n') {
+      afterBreak = !joined.empty();
+      continue;
+    }
+    if (std::exchange(afterBreak, false)) joined += ' ';
+    joined += c;
+  }
+  return EscapeControls(joined);
+}
+
+std::string UnreachableText(const std::string& host, std::string_view message) {
+  const std::string reason = OneLineReason(message);
+  return host.empty() ? reason : EscapeControls(host) + ": " + reason;
 }
 
 std::string IncomingLine(std::string_view time, std::string_view peerAddress) {

@@ -38,6 +38,14 @@ std::string SuccessLine(const std::string& time, const std::string& host,
 // "-> 14:03:07  timehost *** Connect Error ***"
 std::string FailureLine(const std::string& time, const std::string& host);
 
+// A failure's message on one line: a socket error's two ("Socket Error # 10061\r\n
+// Connection refused.") are joined by a blank, every other control escaped.
+std::string OneLineReason(std::string_view message);
+
+// Why a run reached no host, for standard error and the notification:
+// "timehost: Socket Error # 10061 Connection refused."; without a host, the reason alone.
+std::string UnreachableText(const std::string& host, std::string_view message);
+
 // "<- 14:05:41  Connection from 192.0.2.20"
 std::string IncomingLine(std::string_view time, std::string_view peerAddress);
 // The same line, appended to `out`.

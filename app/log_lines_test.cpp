@@ -45,6 +45,9 @@ TEST(LogLines, FollowTheirFormatsExactly) {
             "-> 14:03:07  timehost * difference +2 sec * clock not set: Operation not permitted");
   EXPECT_EQ(FailureLine("14:03:07", "timehost"), "-> 14:03:07  timehost *** Connect Error ***");
   EXPECT_EQ(IncomingLine("14:05:41", "192.0.2.20"), "<- 14:05:41  Connection from 192.0.2.20");
+  EXPECT_EQ(UnreachableText("timehost", "Socket Error # 10061\r\nConnection refused."),
+            "timehost: Socket Error # 10061 Connection refused.");
+  EXPECT_EQ(UnreachableText("", "Host not found.\n"), "Host not found.");
 }
 
 TEST(LogLines, ShowControlCharactersFromOutsideEscapedAndLeaveOtherTextAlone) {
@@ -64,6 +67,7 @@ TEST(LogLines, ShowControlCharactersFromOutsideEscapedAndLeaveOtherTextAlone) {
             "cher");
   EXPECT_EQ(SuccessLine("14:03:07", "h\x01", 0, "no\nway"),
             "-> 14:03:07  h\\x01 * difference 0 sec * clock not set: no\\nway");
+  EXPECT_EQ(UnreachableText("a\nb", "x\r\n\n\ty"), "a\\nb: x \\ty");
 }
 
 std::vector<std::string> Numbered(int count, const std::string& prefix = "") {

@@ -68,6 +68,10 @@ void LogMirror::Append(std::string& out, const PendingLine& line) const {
     out += line.text;
   }
   out += '\n';
+  if (!line.note.empty()) {
+    out += line.note;
+    out += '\n';
+  }
 }
 
 std::size_t LogMirror::WriteOut(std::string_view data) {

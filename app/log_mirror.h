@@ -1,8 +1,9 @@
 // The activity log's mirror: every log line, in order, on standard error as
 // "horalux.log: <line>", for people running the program headless (a terminal, the
-// journal) and for the end-to-end tests. A writer thread of its own takes the lines from
-// IncomingLines and writes many of them at once, so that neither the connection threads
-// nor the main thread ever wait on standard error.
+// journal) and for the end-to-end tests. A line's note, when it has one, follows it as it
+// stands (why a run reached no host: "horalux: timehost: Socket Error # 10061 ..."). A writer
+// thread of its own takes the lines from IncomingLines and writes many of them at once, so that
+// neither the connection threads nor the main thread ever wait on standard error.
 //
 // A failed write loses the lines it carried, and nothing worse: a closed pipe (EPIPE) or a
 // bad descriptor never blocks or ends the program. The writer never blocks in a write

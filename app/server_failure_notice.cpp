@@ -14,13 +14,8 @@ void ServerFailureNotice::Report(const std::exception& failure) {
   std::lock_guard lock(mutex_);
   if (lastLine_ && now - *lastLine_ < kSpacing) return;
   lastLine_ = now;
-  // A socket error's text has two lines ("Socket Error # 10024\nToo many open files.").
-  std::string reason = failure.what();
-  for (char& c : reason) {
-    if (c == '\n') c = ' ';
-  }
   const std::string line =
-      "Horalux: the time server could not serve a client: " + EscapeControls(reason) + "\n";
+      "Horalux: the time server could not serve a client: " + OneLineReason(failure.what()) + "\n";
   sink_.WriteSome(line);
 }
 

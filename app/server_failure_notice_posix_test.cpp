@@ -25,7 +25,7 @@ TEST(ServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
   now += 999ms;
   notice.Report(noThread);  // too soon
   now += 1ms;
-  notice.Report(EIdException("Socket Error # 10024\nToo many open files."));
+  notice.Report(EIdException("Socket Error # 10024\r\nToo many open files."));
   now += 10s;
   notice.Report(EIdException("a \x1b[2J reason"));
   ::close(fds[1]);

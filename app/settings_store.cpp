@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "app/registry_exception.h"
-#include "platform/code_page.h"
 #include "base/format.h"
+#include "platform/code_page.h"
 
 namespace horalux {
 namespace {
