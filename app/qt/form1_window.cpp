@@ -14,6 +14,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
+#include <climits>
 
 #include "app/form1.h"
 #include "app/qt/tray_images.h"
@@ -46,13 +48,23 @@ void ChangeLines(QPlainTextEdit& edit, const LocaleText& programText, std::size_
   cursor.endEditBlock();
 }
 
-// The newest line from its start: a long line must not leave the view scrolled sideways.
+// The newest line from its start, with the caret there: a long line must not leave the
+// view scrolled sideways. The view goes all the way down, so that it counts as at the end
+// when the next lines come.
 void ShowStartOfLastLine(QPlainTextEdit& edit) {
   QTextCursor cursor(edit.document());
   cursor.setPosition(edit.document()->lastBlock().position());
   edit.setTextCursor(cursor);
-  edit.ensureCursorVisible();
+  edit.verticalScrollBar()->setValue(edit.verticalScrollBar()->maximum());
   edit.horizontalScrollBar()->setValue(0);
+}
+
+// Whole in view, as the keys leave the caret's line; the scroll bar may not be at its end.
+bool NewestLineInView(const QPlainTextEdit& edit) {
+  QTextCursor last(edit.document());
+  last.setPosition(edit.document()->lastBlock().position());
+  const QRect line = edit.cursorRect(last);
+  return line.top() >= 0 && line.bottom() < edit.viewport()->height();
 }
 
 int LineCount(const QPlainTextEdit& edit) {
@@ -133,9 +145,11 @@ void TForm1Window::SetChecked(TCheckBox box, bool checked) {
   Box(box).setChecked(checked);
 }
 
+// A panel cuts its text at its edge (a long machine name): its tooltip has it whole.
 void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
   QLabel& label = panel == TStatusPanel::Run ? *StatusPanel0 : *StatusPanel1;
   label.setText(text_.ToQString(text));
+  label.setToolTip(label.text());
   // The date and time change once a second: the trace follows the status bar at that pace.
   if (panel == TStatusPanel::DateTime) {
     qCInfo(horaluxUi).noquote() << "status" << StatusPanel0->text() << "|" << StatusPanel1->text()
@@ -143,10 +157,23 @@ void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
   }
 }
 
+// A view at the newest line follows the new ones; a user reading older lines keeps them
+// in view, also when lines above them go. Without wrapping, the scroll bar counts lines.
 void TForm1Window::ChangeLog(std::size_t removedFromStart,
                              const std::vector<std::string>& appended) {
+  QScrollBar& down = *Log->verticalScrollBar();
+  QScrollBar& across = *Log->horizontalScrollBar();
+  const bool atEnd = NewestLineInView(*Log);
+  const auto removed = static_cast<int>(std::min<std::size_t>(removedFromStart, INT_MAX));
+  const int firstRead = std::max(down.value() - removed, 0);
+  const int acrossRead = across.value();
   ChangeLines(*Log, text_, removedFromStart, appended);
-  ShowStartOfLastLine(*Log);
+  if (atEnd) {
+    ShowStartOfLastLine(*Log);
+  } else {
+    down.setValue(firstRead);
+    across.setValue(acrossRead);
+  }
 }
 
 void TForm1Window::OpenUrlWithSystem(const std::string& address) {

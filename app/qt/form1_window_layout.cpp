@@ -109,6 +109,8 @@ void TForm1Window::CreateControls() {
 
   Log = Place<QPlainTextEdit>(this, "Log", 8, 200, 313, 89);
   Log->setReadOnly(true);
+  // Read-only, Qt moves through text only with the mouse; the caret shows the focus.
+  Log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Log->setUndoRedoEnabled(false);  // an undo history of a log would grow without end
   Log->setLineWrapMode(QPlainTextEdit::NoWrap);
   Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

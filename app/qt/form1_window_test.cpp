@@ -13,11 +13,14 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 
 #include "app/form1_test_support.h"
+#include "app/log_view_cases_testing.h"
 #include "app/qt/event_loop_hooks.h"
 #include "app/qt/url_label.h"
 #include "desktop/qt/runtime_dir_testing.h"
@@ -159,6 +162,61 @@ TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
   window.cbTimeHost->lineEdit()->end(false);
   QTest::keyClick(window.cbTimeHost->lineEdit(), Qt::Key_X);
   EXPECT_EQ(window.HostText(), host + "x");
+}
+
+class QtLogProbe final : public LogViewProbe {
+ public:
+  QtLogProbe(QWidget& before, QPlainTextEdit& log) : before_(before), log_(log) {}
+  bool TabIntoLog() override {
+    before_.setFocus();
+    QTest::keyClick(&before_, Qt::Key_Tab);
+    return log_.window()->focusWidget() == &log_;
+  }
+  void Press(TLogKey key, bool control) override {
+    static constexpr Qt::Key kKeys[] = {Qt::Key_Home,     Qt::Key_End, Qt::Key_PageUp,
+                                        Qt::Key_PageDown, Qt::Key_Up,  Qt::Key_Down};
+    QTest::keyClick(&log_, kKeys[static_cast<int>(key)],
+                    control ? Qt::ControlModifier : Qt::NoModifier);
+  }
+  void ScrollTo(int line) override { log_.verticalScrollBar()->setValue(line); }
+  int LineCount() override {
+    return log_.document()->isEmpty() ? 0 : log_.document()->blockCount();
+  }
+  int FirstVisibleLine() override { return log_.verticalScrollBar()->value(); }
+  int VisibleLines() override { return log_.verticalScrollBar()->pageStep(); }
+  std::string Line(int index) override {
+    return log_.document()->findBlockByNumber(index).text().toStdString();
+  }
+  bool AtEnd() override {
+    QTextCursor last(log_.document());
+    last.setPosition(log_.document()->lastBlock().position());
+    return log_.viewport()->rect().contains(log_.cursorRect(last));
+  }
+
+ private:
+  QWidget& before_;
+  QPlainTextEdit& log_;
+};
+
+TEST_F(WindowTest, TheLogIsReadByKeyboardAndStaysWhereTheUserReads) {
+  WriteHostList("");
+  StartWindow();
+  QtLogProbe probe(*window.ckServer, *window.Log);
+  ExpectKeysMoveThroughTheLog(window, probe);
+  ExpectNewLinesFollowOnlyAViewAtTheEnd(window, probe);
+}
+
+// A panel shows what fits; its tooltip has the whole text.
+TEST_F(WindowTest, AStatusPanelsTooltipHasItsWholeText) {
+  WriteHostList("");
+  StartWindow();
+  const std::string ready = " NTP Server on \"" + std::string(29, 'm') + "\" ready!";
+  window.SetStatusText(TStatusPanel::Run, ready);
+  EXPECT_GT(window.StatusPanel0->fontMetrics().horizontalAdvance(window.StatusPanel0->text()),
+            window.StatusPanel0->contentsRect().width());
+  EXPECT_EQ(window.StatusPanel0->toolTip().toStdString(), ready);
+  window.SetStatusText(TStatusPanel::DateTime, "2026-12-09 14:03:07");
+  EXPECT_EQ(window.StatusPanel1->toolTip().toStdString(), "2026-12-09 14:03:07");
 }
 
 class Latin1WindowTest : public WindowTest {
