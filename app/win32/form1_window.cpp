@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/form1.h"
+#include "app/win32/log_edit.h"
 #include "app/win32/tray_images.h"
 
 namespace horalux {
@@ -195,38 +196,20 @@ void TForm1Window::SetChecked(TCheckBox box, bool checked) {
   ::SendMessageA(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// Two tabs before a panel's text align it to the right.
+// Two tabs before a panel's text align it to the right. A panel cuts its text at its edge
+// (a long machine name): the status bar then shows the tip, which has it whole.
 void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
+  const HWND status = Control(idStatusBar);
   const std::string shown = panel == TStatusPanel::DateTime ? "\t\t" + text : text;
-  ::SendMessageA(Control(idStatusBar), SB_SETTEXTA, static_cast<WPARAM>(panel),
+  ::SendMessageA(status, SB_SETTEXTA, static_cast<WPARAM>(panel),
                  reinterpret_cast<LPARAM>(shown.c_str()));
+  ::SendMessageA(status, SB_SETTIPTEXTA, static_cast<WPARAM>(panel),
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-// One edit for the lines that go and one for those that come; then the newest line is in
-// view from its start, so a long line does not leave the log scrolled sideways.
 void TForm1Window::ChangeLog(std::size_t removedFromStart,
                              const std::vector<std::string>& appended) {
-  const HWND log = Control(idLog);
-  if (removedFromStart > 0) {
-    const auto lines = static_cast<std::size_t>(::SendMessageA(log, EM_GETLINECOUNT, 0, 0));
-    const LRESULT end = removedFromStart >= lines
-                            ? ::GetWindowTextLengthA(log)
-                            : ::SendMessageA(log, EM_LINEINDEX, removedFromStart, 0);
-    ::SendMessageA(log, EM_SETSEL, 0, end);
-    ::SendMessageA(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
-  }
-  const int length = ::GetWindowTextLengthA(log);
-  std::string text;
-  for (const std::string& line : appended) {
-    if (!text.empty() || length > 0) text += "\r\n";
-    text += line;
-  }
-  ::SendMessageA(log, EM_SETSEL, length, length);
-  ::SendMessageA(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  const LRESULT lastLine = ::SendMessageA(log, EM_GETLINECOUNT, 0, 0) - 1;
-  const LRESULT lastStart = ::SendMessageA(log, EM_LINEINDEX, lastLine, 0);
-  ::SendMessageA(log, EM_SETSEL, lastStart, lastStart);
-  ::SendMessageA(log, EM_SCROLLCARET, 0, 0);
+  ChangeLogLines(Control(idLog), removedFromStart, appended);
 }
 
 void TForm1Window::OpenUrlWithSystem(const std::string& address) {

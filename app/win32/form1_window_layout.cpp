@@ -211,8 +211,9 @@ void TForm1Window::CreateControls() {
   const HWND address = Place(WC_STATICA, idLblURL, TForm1::kWebAddressShown, SS_CENTER | SS_NOTIFY,
                              104, 318, 129, 13);
   ::SendMessageA(address, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
-  const HWND status = Place(STATUSCLASSNAMEA, idStatusBar, "", CCS_NOPARENTALIGN | CCS_NORESIZE, 0,
-                            342, kClientWidth, 19);
+  const HWND status =
+      Place(STATUSCLASSNAMEA, idStatusBar, "", CCS_NOPARENTALIGN | CCS_NORESIZE | SBT_TOOLTIPS, 0,
+            342, kClientWidth, 19);
   int panels[2] = {Scale(200), -1};
   ::SendMessageA(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panels));
 

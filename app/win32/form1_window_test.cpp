@@ -7,10 +7,12 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
+#include "app/log_view_cases_testing.h"
 #include "app/win32/event_loop_hooks.h"
 #include "app/win32/win32_date_time_formats.h"
 #include "desktop/application.h"
@@ -228,6 +230,81 @@ TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
   EXPECT_STREQ(text, " NTP Server not running");
   ::SendMessageA(Control(idStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "\t\t2026-12-08 14:03:07");  // right-aligned
+}
+
+// The log as a user works it: keys through the dialog keys as the loop hands them over,
+// with Ctrl held in the thread's keyboard state, where the edit control reads it.
+class Win32LogProbe final : public testing::LogViewProbe {
+ public:
+  Win32LogProbe(HWND before, HWND log, std::function<void(UINT, WPARAM)> press)
+      : before_(before), log_(log), press_(std::move(press)) {}
+  bool TabIntoLog() override {
+    ::SetFocus(before_);
+    press_(WM_KEYDOWN, VK_TAB);
+    return ::GetFocus() == log_;
+  }
+  void Press(testing::TLogKey key, bool control) override {
+    static constexpr WPARAM kKeys[] = {VK_HOME, VK_END, VK_PRIOR, VK_NEXT, VK_UP, VK_DOWN};
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+    press_(WM_KEYDOWN, kKeys[static_cast<int>(key)]);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+  }
+  void ScrollTo(int line) override {
+    ::SendMessageA(log_, EM_LINESCROLL, 0, line - FirstVisibleLine());
+  }
+  int LineCount() override {
+    return ::GetWindowTextLengthA(log_) == 0
+               ? 0
+               : static_cast<int>(::SendMessageA(log_, EM_GETLINECOUNT, 0, 0));
+  }
+  int FirstVisibleLine() override {
+    return static_cast<int>(::SendMessageA(log_, EM_GETFIRSTVISIBLELINE, 0, 0));
+  }
+  int VisibleLines() override {
+    SCROLLINFO bar{sizeof bar, SIF_PAGE, 0, 0, 0, 0, 0};
+    ::GetScrollInfo(log_, SB_VERT, &bar);
+    return static_cast<int>(bar.nPage);
+  }
+  std::string Line(int index) override {
+    char text[256] = {};
+    *reinterpret_cast<WORD*>(text) = sizeof text - 1;
+    const LRESULT length = ::SendMessageA(log_, EM_GETLINE, static_cast<WPARAM>(index),
+                                          reinterpret_cast<LPARAM>(text));
+    return std::string(text, static_cast<std::size_t>(length));
+  }
+  bool AtEnd() override { return FirstVisibleLine() + VisibleLines() >= LineCount(); }
+
+ private:
+  HWND before_;
+  HWND log_;
+  std::function<void(UINT, WPARAM)> press_;
+};
+
+TEST_F(WindowTest, TheLogIsReadByKeyboardAndStaysWhereTheUserReads) {
+  StartWindow();
+  ShowAndFocus();
+  Win32LogProbe probe(Control(idCkServer), Control(idLog),
+                      [this](UINT message, WPARAM key) { PressKey(message, key); });
+  testing::ExpectKeysMoveThroughTheLog(window, probe);
+  testing::ExpectNewLinesFollowOnlyAViewAtTheEnd(window, probe);
+}
+
+// A panel shows what fits; the status bar's tip for it has the whole text.
+TEST_F(WindowTest, AStatusPanelsTipHasItsWholeText) {
+  StartWindow();
+  const std::string ready = " NTP Server on \"" + std::string(29, 'm') + "\" ready!";
+  window.SetStatusText(TStatusPanel::Run, ready);
+  window.SetStatusText(TStatusPanel::DateTime, "2026-12-09 14:03:07");
+  char tip[128] = {};
+  ::SendMessageA(Control(idStatusBar), SB_GETTIPTEXTA, MAKEWPARAM(0, sizeof tip),
+                 reinterpret_cast<LPARAM>(tip));
+  EXPECT_EQ(tip, ready);
+  ::SendMessageA(Control(idStatusBar), SB_GETTIPTEXTA, MAKEWPARAM(1, sizeof tip),
+                 reinterpret_cast<LPARAM>(tip));
+  EXPECT_STREQ(tip, "2026-12-09 14:03:07");
 }
 
 TEST_F(WindowTest, ControlsAndMenuReachTheController) {
