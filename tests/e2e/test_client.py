@@ -34,9 +34,14 @@ class StandardServer(ProgramTest):
         self.assertIn(difference, (-1, 0, 1))
         self.assertRegex(line, NOT_SET)  # nobody may not set the clock: said, not hidden
 
-    def test_nothing_listening_gives_the_connect_error_line(self):
+    def test_nothing_listening_gives_the_connect_error_line_and_then_why(self):
         program = self.program(store=STARTUP_RUN).start()
         program.wait_for(FAILURE, timeout=15)
+        why = "horalux: 127.0.0.1: Socket Error # 10061 Connection refused."
+        program.wait_for("^" + re.escape(why) + "$")
+        ours = program.matching(r"^horalux")
+        failed = next(at for at, line in enumerate(ours) if re.search(FAILURE, line))
+        self.assertEqual(ours[failed + 1], why)
 
 
 class BadPeers(ProgramTest):

@@ -159,6 +159,17 @@ class ProgramUnderWine(unittest.TestCase):
         self.assertIsNone(program.process.poll())
         self.close(program)
 
+    def test_a_host_that_refuses_gives_the_connect_error_and_then_why(self):
+        self.store("127.0.0.1", sync_on_startup=1, start_server=0)
+        program = self.start()
+        program.wait_for(r"^horalux\.log: -> \S.*  127\.0\.0\.1 \*\*\* Connect Error \*\*\*$")
+        why = "horalux: 127.0.0.1: Socket Error # 10061 Connection refused."
+        program.wait_for("^" + re.escape(why) + "$")
+        with program.arrived:
+            failed = next(at for at, line in enumerate(program.lines) if "Connect Error" in line)
+            self.assertEqual(program.lines[failed + 1], why)
+        self.close(program)
+
     def test_the_time_server_answers_rdate(self):
         self.store("127.0.0.1", sync_on_startup=0, start_server=1)
         program = self.start()
