@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace horalux::testing {
@@ -72,14 +74,28 @@ void ExpectNewLinesFollowOnlyAViewAtTheEnd(TForm1View& view, LogViewProbe& probe
   view.ChangeLog(1, {"the newest"});
   EXPECT_TRUE(probe.AtEnd());
 
-  probe.ScrollTo(40);
-  const std::string read = probe.Line(probe.FirstVisibleLine());
-  view.ChangeLog(1, {"a connection"});
-  EXPECT_EQ(probe.Line(probe.FirstVisibleLine()), read);
-  view.ChangeLog(3, {"a run", "and two", "more"});
-  EXPECT_EQ(probe.Line(probe.FirstVisibleLine()), read);
-  EXPECT_FALSE(probe.AtEnd());
-  EXPECT_EQ(probe.LineCount(), 100);
+  // Scrolled by the mouse, the caret elsewhere; moved by the keys, the caret in view.
+  const std::pair<const char*, std::function<void()>> kWaysToRead[] = {
+      {"scrolled", [&probe] { probe.ScrollTo(40); }},
+      {"keys",
+       [&probe] {
+         probe.Press(TLogKey::Home, true);
+         for (int i = 0; i < 3; ++i) probe.Press(TLogKey::PageDown, false);
+       }},
+  };
+  for (const auto& [what, read] : kWaysToRead) {
+    SCOPED_TRACE(what);
+    read();
+    const std::string reading = probe.Line(probe.FirstVisibleLine());
+    view.ChangeLog(0, {"a connection"});
+    EXPECT_EQ(probe.Line(probe.FirstVisibleLine()), reading);
+    view.ChangeLog(2, {"a run"});
+    EXPECT_EQ(probe.Line(probe.FirstVisibleLine()), reading);
+    view.ChangeLog(3, {"a run", "and two", "more"});
+    EXPECT_EQ(probe.Line(probe.FirstVisibleLine()), reading);
+    EXPECT_FALSE(probe.AtEnd());
+    EXPECT_EQ(probe.LineCount(), 100);
+  }
 
   probe.ScrollTo(probe.LineCount());
   view.ChangeLog(1, {"back at the end"});
