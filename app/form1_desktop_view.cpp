@@ -34,6 +34,8 @@ void TForm1DesktopView::Unbind() {
 
 void TForm1DesktopView::Loaded() { components_->Loaded(); }
 
+void TForm1DesktopView::HideWindow() { components_->abfTrayIcon().MinimizeApplication(); }
+
 void TForm1DesktopView::SetTrayImage(int index) { components_->abfTrayIcon().SetImageIndex(index); }
 
 void TForm1DesktopView::SetTrayHint(const std::string& hint) {

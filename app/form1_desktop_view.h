@@ -26,6 +26,8 @@ class TForm1DesktopView : public TForm1View {
   void Bind(TForm1& form) override;
   void Unbind() override;
   void Loaded() override;
+  // Into the notification area; without one, onto the taskbar, so that it stays in reach.
+  void HideWindow() override;
 
   void SetWaitCursor(bool wait) override { application_.SetWaitCursor(wait); }
   void SetTrayImage(int index) override;

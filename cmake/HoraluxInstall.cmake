@@ -3,8 +3,6 @@
 # .deb whose post-install step grants the program its rights.
 include(GNUInstallDirs)
 
-set(HORALUX_APP_ID example.horalux.Horalux)
-
 install(TARGETS horalux RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/data/server.lst DESTINATION ${CMAKE_INSTALL_DATADIR}/horalux)
 

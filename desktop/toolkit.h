@@ -69,9 +69,15 @@ struct TWindowMessage {
     QueryEndSession,    // the session is ending; the answer 1 lets it
     TaskbarCreated,     // the taskbar was made anew (Explorer restarted)
     MainFormMinimized,  // the application's main window was minimised
+    // A desktop that shows the icon's menu itself (TTrayWindow::ExportMenu): it opened
+    // the menu, the user chose `item` in it, or it closed the menu.
+    MenuOpened,
+    MenuItemChosen,
+    MenuClosed,
   };
   Kind kind = Timer;
   TTrayMouseMessage mouse = TTrayMouseMessage::MouseMove;  // of an IconMessage
+  int item = -1;                                           // of a MenuItemChosen
 };
 
 // A component's hidden window: what the system sends it goes to the procedure it was
@@ -96,6 +102,7 @@ struct TNotifyIconData {
   unsigned flags = nifMessage | nifTip;
   const TIcon* icon = nullptr;  // null: no image
   std::string tip;              // program text, at most 63 characters
+  std::string title;            // the application's title, for desktops that show it
 };
 
 // The hidden window of a notification-area icon: it also carries the icon, its balloon
@@ -113,6 +120,13 @@ class TTrayWindow : public TComponentWindow {
   virtual TPoint CursorPos() = 0;
   // Shift, Alt and Ctrl as pressed now.
   virtual TShiftState KeysHeld() = 0;
+  // Whether the desktop has a notification area now; without one the icon is in nobody's
+  // reach.
+  virtual bool TrayPresent() = 0;
+  // Hands the menu (null: none) to a desktop that shows the icon's menu itself, and that
+  // then reports what happens in it (TWindowMessage::MenuOpened ...); nothing elsewhere.
+  // The menu is read now: call again after changing its items.
+  virtual void ExportMenu(const TPopupMenu* menu) = 0;
 };
 
 // The names by which a first instance is found, all built from the application title.
@@ -154,9 +168,10 @@ class TToolkit {
   // The application's main window, once the program has given it one.
   virtual bool HasMainForm() = 0;
   virtual bool MainFormVisible() = 0;
-  // Visible (restored when it was minimised), or hidden.
+  // Visible (restored when it was minimised), hidden, or minimised onto the taskbar.
   virtual void ShowMainForm() = 0;
   virtual void HideMainForm() = 0;
+  virtual void MinimizeMainForm() = 0;
 
   virtual std::unique_ptr<TComponentWindow> NewComponentWindow(TWindowProcedure procedure) = 0;
   virtual std::unique_ptr<TTrayWindow> NewTrayWindow(TWindowProcedure procedure) = 0;

@@ -73,14 +73,28 @@ void RecordingWindow::ShowBalloon(const TNotifyIconData&, const std::string& tit
   balloons.push_back(title + "|" + text);
 }
 
-int RecordingWindow::TrackPopupMenu(const TPopupMenu& menu, TPoint) {
+namespace {
+
+std::string CaptionsOf(const TPopupMenu& menu) {
   std::string captions;
   for (const TMenuItem& item : menu.Items()) {
     captions += (captions.empty() ? "" : "|") + item.Caption + (item.Default ? "*" : "");
   }
-  menusShown.push_back(captions);
+  return captions;
+}
+
+}  // namespace
+
+int RecordingWindow::TrackPopupMenu(const TPopupMenu& menu, TPoint) {
+  menusShown.push_back(CaptionsOf(menu));
   return chooseInMenu(menu);
 }
+
+void RecordingWindow::ExportMenu(const TPopupMenu* menu) {
+  exportedMenu = menu != nullptr ? CaptionsOf(*menu) : "";
+}
+
+bool RecordingWindow::TrayPresent() { return toolkit_.trayPresent; }
 
 RecordingToolkit::RecordingToolkit() = default;
 RecordingToolkit::~RecordingToolkit() = default;

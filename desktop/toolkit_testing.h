@@ -51,17 +51,21 @@ class RecordingWindow : public TTrayWindow {
   int TrackPopupMenu(const TPopupMenu& menu, TPoint at) override;
   TPoint CursorPos() override { return cursor; }
   TShiftState KeysHeld() override { return keys; }
+  bool TrayPresent() override;
+  void ExportMenu(const TPopupMenu* menu) override;
 
   // The system's part.
   long Send(const TWindowMessage& message) { return procedure_(message); }
   void Tick() { Send({TWindowMessage::Timer}); }
   void Mouse(TTrayMouseMessage mouse) { Send({TWindowMessage::IconMessage, mouse}); }
+  void Menu(TWindowMessage::Kind kind, int item = -1) { Send({kind, {}, item}); }
 
   std::uint32_t timerInterval = 0;  // 0: no timer runs
   bool refuseTimers = false;
   std::vector<ShellCall> shellCalls;
   std::vector<std::string> balloons;    // "title|text"
   std::vector<std::string> menusShown;  // each menu's captions, joined by "|"
+  std::string exportedMenu;             // the same, of the menu last exported
   // Plays the user while a menu is open; answers the item chosen, -1 for none.
   std::function<int(const TPopupMenu& menu)> chooseInMenu = [](const TPopupMenu&) { return -1; };
   TPoint cursor{40, 20};
@@ -95,6 +99,7 @@ class RecordingToolkit : public TToolkit {
   bool MainFormVisible() override { return mainFormVisible; }
   void ShowMainForm() override { mainFormVisible = true; }
   void HideMainForm() override { mainFormVisible = false; }
+  void MinimizeMainForm() override { mainFormMinimized = true; }
 
   std::unique_ptr<TComponentWindow> NewComponentWindow(TWindowProcedure procedure) override;
   std::unique_ptr<TTrayWindow> NewTrayWindow(TWindowProcedure procedure) override;
@@ -116,6 +121,8 @@ class RecordingToolkit : public TToolkit {
   bool waitCursor = false;
   bool hasMainForm = true;
   bool mainFormVisible = false;
+  bool mainFormMinimized = false;
+  bool trayPresent = true;
   int broughtToFront = 0;  // requests from later instances that reached this one
   std::vector<RecordingWindow*> windows;
 };

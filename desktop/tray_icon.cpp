@@ -36,6 +36,7 @@ TabfTrayIcon::TabfTrayIcon(TComponent* owner, TApplication& application)
 }
 
 TabfTrayIcon::~TabfTrayIcon() {
+  *alive_ = false;
   if (visible_) RemoveIcon(false);
   if (popupMenu_ != nullptr && popupMenu_->PopupComponent == this) {
     popupMenu_->PopupComponent = nullptr;
@@ -87,6 +88,12 @@ void TabfTrayIcon::SetPopupMenu(TPopupMenu* menu) {
   if (menu == popupMenu_) return;
   popupMenu_ = menu;
   if (menu != nullptr) FreeNotification(menu);
+  ExportMenu();
+}
+
+void TabfTrayIcon::ExportMenu() {
+  menuOpen_ = false;
+  Tray().ExportMenu(popupMenu_ != nullptr && popupMenu_->AutoPopup ? popupMenu_ : nullptr);
 }
 
 void TabfTrayIcon::SetVisible(bool visible) {
@@ -102,15 +109,27 @@ void TabfTrayIcon::Loaded() {
   if (minimizeOnStart_) {
     Application().SetShowMainForm(false);
     GoToTray();
+    Application().After(kTrayWait, [this, alive = alive_] {
+      if (*alive) ShowWindowWithoutTray();
+    });
   }
   if (visible_) ShowIcon();
+  // The menu's items are complete now.
+  ExportMenu();
+}
+
+void TabfTrayIcon::ShowWindowWithoutTray() {
+  if (!Tray().TrayPresent()) RestoreApplication();
 }
 
 void TabfTrayIcon::Notification(TComponent* component, TOperation operation) {
   TabfCustomTimer::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
   if (component == imageList_) imageList_ = nullptr;
-  if (component == popupMenu_) popupMenu_ = nullptr;
+  if (component == popupMenu_) {
+    popupMenu_ = nullptr;
+    ExportMenu();
+  }
 }
 
 void TabfTrayIcon::RefreshIcon() {
@@ -123,6 +142,7 @@ void TabfTrayIcon::FillIconData() {
   data_.id = iconId_;
   data_.icon = icon_.get();
   data_.tip = showHint_ ? hint_ : std::string();
+  data_.title = Application().Title();
 }
 
 // The shell's answer is ignored; only a failure to make the call counts.
@@ -181,6 +201,11 @@ long TabfTrayIcon::HandleWindowMessage(const TWindowMessage& message) {
     case TWindowMessage::MainFormMinimized:
       AppWindowHook();
       return 0;
+    case TWindowMessage::MenuOpened:
+    case TWindowMessage::MenuItemChosen:
+    case TWindowMessage::MenuClosed:
+      if (enabled_) HandleMenuMessage(message);
+      return 0;
     case TWindowMessage::Timer:
       break;
   }
@@ -221,6 +246,31 @@ void TabfTrayIcon::HandleMouseMessage(TTrayMouseMessage message) {
       FireMouseUp(mbMiddle, shift | ssMiddle, at.x, at.y);
       break;
   }
+}
+
+// The desktop's own menu keeps the order of one this component shows: OnPopupMenu once the
+// user has chosen or closed it, then the chosen item's click. A desktop that reports the
+// close before the choice makes OnPopupMenu come a second time, right before the click.
+void TabfTrayIcon::HandleMenuMessage(const TWindowMessage& message) {
+  if (popupMenu_ == nullptr) return;
+  switch (message.kind) {
+    case TWindowMessage::MenuOpened:
+      popupMenu_->PopupComponent = this;
+      menuOpen_ = true;
+      return;
+    case TWindowMessage::MenuClosed:
+      if (menuOpen_) Fire(OnPopupMenu, *this);
+      menuOpen_ = false;
+      return;
+    default:
+      break;
+  }
+  menuOpen_ = false;
+  const auto& items = popupMenu_->Items();
+  if (message.item < 0 || static_cast<std::size_t>(message.item) >= items.size()) return;
+  popupMenu_->PopupComponent = this;
+  Fire(OnPopupMenu, *this);
+  if (popupMenu_ != nullptr) popupMenu_->Click(static_cast<std::size_t>(message.item));
 }
 
 void TabfTrayIcon::FireMouseMove(TShiftState shift, int x, int y) {
@@ -283,7 +333,12 @@ void TabfTrayIcon::GoToTray() {
 
 void TabfTrayIcon::MinimizeApplication() {
   TToolkit& toolkit = Application().Toolkit();
-  if (toolkit.HasMainForm() && toolkit.MainFormVisible()) toolkit.HideMainForm();
+  if (!toolkit.HasMainForm() || !toolkit.MainFormVisible()) return;
+  if (Tray().TrayPresent()) {
+    toolkit.HideMainForm();
+  } else {
+    toolkit.MinimizeMainForm();
+  }
 }
 
 void TabfTrayIcon::RestoreApplication() {

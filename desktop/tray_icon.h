@@ -4,14 +4,18 @@
 // into the notification area when its main window is minimised (MinimizeToTray) or from
 // the start (MinimizeOnStart). The icon is added again when the taskbar is made anew.
 //
-// The shell's answers are ignored: a refused icon changes nothing here. Nothing depends
-// on a notification area being present: without one, every property and event behaves
-// the same. The toolkit's tray window (toolkit.h) carries the icon and its menu and
-// reports the icon's mouse messages.
+// The shell's answers are ignored: a refused icon changes nothing here. Without a
+// notification area every property and event behaves the same, but the application is
+// never put out of reach: minimising leaves it on the taskbar instead of hiding it, and a
+// start hidden in the notification area shows the main window when none has come up
+// within kTrayWait. The toolkit's tray window (toolkit.h) carries the icon and its menu
+// and reports the icon's mouse messages; on a desktop that shows the menu itself, what
+// happens in the menu.
 //
 // Thread-safety: main thread only.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -41,6 +45,9 @@ class TabfTrayIcon : public TabfCustomTimer {
   static constexpr unsigned IconMessage = 1235;
   // The shell takes a tip of 64 bytes with its terminating NUL.
   static constexpr std::size_t kHintLength = 63;
+  // How long a start hidden in the notification area waits for one to come up: at sign-in
+  // the desktop's panel often starts after the programs it hosts.
+  static constexpr std::chrono::milliseconds kTrayWait{5000};
 
   // Requires: application outlives this component.
   TabfTrayIcon(TComponent* owner, TApplication& application);
@@ -101,7 +108,8 @@ class TabfTrayIcon : public TabfCustomTimer {
   TNotifyEvent OnHide;
   TNotifyEvent OnCycleIcons;
 
-  // MinimizeOnStart: keeps Run() from showing the main window and goes to the tray.
+  // MinimizeOnStart: keeps Run() from showing the main window and goes to the tray, and
+  // shows the window after kTrayWait when there is still no notification area.
   // Visible: shows the icon (the shell refuses a second add, which is ignored).
   void Loaded() override;
 
@@ -113,6 +121,7 @@ class TabfTrayIcon : public TabfCustomTimer {
 
   // Hides the application and shows the icon, then fires OnMinimize.
   virtual void GoToTray();
+  // Hides the main window; without a notification area, minimises it onto the taskbar.
   virtual void MinimizeApplication();
   virtual void RestoreApplication();
   // Opens the popup menu at the cursor, when one is set and opens by itself.
@@ -141,6 +150,10 @@ class TabfTrayIcon : public TabfCustomTimer {
   // The window this component made for itself: a tray window.
   TTrayWindow& Tray() const noexcept { return static_cast<TTrayWindow&>(Window()); }
   void HandleMouseMessage(TTrayMouseMessage message);
+  void HandleMenuMessage(const TWindowMessage& message);
+  void ExportMenu();
+  // After kTrayWait: the main window, when the application is still out of reach.
+  void ShowWindowWithoutTray();
   void RefreshIcon();
   void Notify(TNotifyIconMessage message, const char* failure);
   void RemoveIcon(bool restoreWindows);
@@ -160,6 +173,9 @@ class TabfTrayIcon : public TabfCustomTimer {
   bool minimizeOnStart_ = false;
   bool popupByLeft_ = false;
   bool clicked_ = false;
+  bool menuOpen_ = false;  // the desktop shows the exported menu, and nothing is chosen yet
+  // Cleared when this component goes, for the work it left for later.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace horalux

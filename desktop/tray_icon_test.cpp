@@ -234,12 +234,41 @@ TEST_F(TrayIconTest, TheMenuOpensAtTheCursorAndItsChoiceComesAfterOnPopupMenu) {
   EXPECT_EQ(Window().menusShown.size(), 2u);
 }
 
+// A desktop that shows the exported menu itself reports the opening, the choice and the
+// closing; OnPopupMenu still comes once, before the chosen item's click.
+TEST_F(TrayIconTest, TheDesktopsOwnMenuKeepsOnPopupMenuBeforeTheChoice) {
+  RecordEvents();
+  UseMenu();
+  EXPECT_EQ(Window().exportedMenu, "Options ...|-|Exit");
+  using Kind = TWindowMessage::Kind;
+  Window().Menu(Kind::MenuOpened);
+  EXPECT_EQ(menu.PopupComponent, &tray);
+  Window().Menu(Kind::MenuItemChosen, 2);
+  Window().Menu(Kind::MenuClosed);
+  EXPECT_EQ(events, (std::vector<std::string>{"popup", "exit"}));
+  events.clear();
+  Window().Menu(Kind::MenuOpened);
+  Window().Menu(Kind::MenuClosed);         // nothing chosen
+  Window().Menu(Kind::MenuItemChosen, 3);  // no such item
+  EXPECT_EQ(events, std::vector<std::string>{"popup"});
+  events.clear();
+  tray.SetEnabled(false);
+  Window().Menu(Kind::MenuItemChosen, 0);
+  EXPECT_TRUE(events.empty());
+
+  menu.AutoPopup = false;  // the menu is not the icon's to open: nothing to export
+  tray.Loaded();
+  EXPECT_EQ(Window().exportedMenu, "");
+}
+
 TEST_F(TrayIconTest, ForgetsADestroyedMenu) {
   auto owned = std::make_unique<TPopupMenu>();
   owned->Item(owned->Add("Exit")).Default = true;
   tray.SetPopupMenu(owned.get());
+  EXPECT_EQ(Window().exportedMenu, "Exit*");
   owned.reset();
   EXPECT_EQ(tray.PopupMenu(), nullptr);
+  EXPECT_EQ(Window().exportedMenu, "");
   Window().Mouse(TTrayMouseMessage::RButtonUp);
   Window().Mouse(TTrayMouseMessage::LButtonDblClk);
   EXPECT_TRUE(Window().menusShown.empty());
@@ -290,6 +319,38 @@ TEST_F(TrayIconTest, WithoutMinimizeOnStartRunShowsTheWindow) {
   application.Run();
   EXPECT_TRUE(toolkit.mainFormVisible);
   EXPECT_TRUE(events.empty());
+}
+
+// A desktop without a notification area (or one whose panel starts late) never loses the
+// window: a start into the tray shows it after the wait, and minimising keeps it on the
+// taskbar instead of hiding it.
+TEST_F(TrayIconTest, WithoutANotificationAreaTheWindowStaysInReach) {
+  toolkit.trayPresent = false;
+  tray.SetMinimizeToTray(true);
+  tray.SetMinimizeOnStart(true);
+  tray.Loaded();
+  EXPECT_FALSE(toolkit.mainFormVisible);
+  toolkit.RunPosted();  // the wait is over, and no tray came
+  EXPECT_TRUE(toolkit.mainFormVisible);
+  Window().Send({TWindowMessage::MainFormMinimized});
+  tray.MinimizeApplication();
+  EXPECT_TRUE(toolkit.mainFormVisible);
+  EXPECT_TRUE(toolkit.mainFormMinimized);
+
+  toolkit.trayPresent = true;  // a panel came up: hiding goes into it again
+  tray.MinimizeApplication();
+  EXPECT_FALSE(toolkit.mainFormVisible);
+  tray.Loaded();
+  toolkit.RunPosted();
+  EXPECT_FALSE(toolkit.mainFormVisible);
+
+  auto gone = std::make_unique<TabfTrayIcon>(nullptr, application);
+  gone->SetMinimizeOnStart(true);
+  gone->Loaded();
+  gone.reset();
+  toolkit.trayPresent = false;
+  toolkit.RunPosted();  // the wait of a component destroyed meanwhile does nothing
+  EXPECT_FALSE(toolkit.mainFormVisible);
 }
 
 // With MinimizeToTray a minimised main window goes into the tray, and taking the icon away

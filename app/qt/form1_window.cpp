@@ -109,12 +109,12 @@ void TForm1Window::ShowWindow() {
       move(desktop->availableGeometry().center() - frameGeometry().center() + pos());
     }
   }
+  // Minimised onto the taskbar (where there is no notification area), it comes back.
+  setWindowState(windowState() & ~Qt::WindowMinimized);
   show();
   raise();
   activateWindow();
 }
-
-void TForm1Window::HideWindow() { hide(); }
 
 void TForm1Window::AddHostItem(const std::string& host) {
   cbTimeHost->addItem(text_.ToQString(host));

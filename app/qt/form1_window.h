@@ -37,7 +37,6 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
   // TForm1View, beyond what the desktop view does
   void SetCaption(const std::string& caption) override;
   void ShowWindow() override;
-  void HideWindow() override;
   void AddHostItem(const std::string& host) override;
   std::string HostText() override;
   void SetHostText(const std::string& text) override;

@@ -23,6 +23,7 @@
 #include "app/log_view_cases_testing.h"
 #include "app/qt/event_loop_hooks.h"
 #include "app/qt/url_label.h"
+#include "desktop/qt/fake_panel_testing.h"
 #include "desktop/qt/runtime_dir_testing.h"
 #include "desktop/toolkit_testing.h"
 #include "tests/support/loopback.h"
@@ -33,8 +34,9 @@ namespace {
 
 class WindowTest : public FormTest {
  protected:
-  explicit WindowTest(const std::string& codeset = "UTF-8")
-      : toolkit(LocaleText(codeset)), window(application, toolkit) {
+  explicit WindowTest(const std::string& codeset = "UTF-8",
+                      QDBusConnection bus = QDBusConnection::sessionBus())
+      : toolkit(LocaleText(codeset), std::move(bus)), window(application, toolkit) {
     InstallEventLoopHooks();  // idle steps run Qt's events
     application.SetTitle("Horalux");
     application.SetMessagePresenter(
@@ -76,17 +78,20 @@ TEST_F(WindowTest, LayoutFollowsTheWindowDescription) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Horalux"));
 }
 
+// Offscreen there is no notification area: "Hide" keeps the window on the taskbar.
 TEST_F(WindowTest, EnterHidesEscapeDoesNothingAndTheCloseBoxEnds) {
   WriteHostList("");
   StartWindow();
   ASSERT_TRUE(window.isVisible());
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.isMinimized());
   QTest::keyClick(&window, Qt::Key_Return);
-  EXPECT_FALSE(window.isVisible());
+  EXPECT_TRUE(window.isMinimized());
   EXPECT_FALSE(application.Terminated());
   window.Components().PopupMenu().Click(window.Components().mnOptions);
   EXPECT_TRUE(window.isVisible());
+  EXPECT_FALSE(window.isMinimized());
   window.close();
   EXPECT_TRUE(application.Terminated());
 }
@@ -240,6 +245,62 @@ TEST_F(Latin1WindowTest, ProgramTextKeepsItsBytesThroughTheWidgets) {
   window.ChangeLog(0, {latin1, "bad\xff"});
   EXPECT_EQ(window.Log->toPlainText(), QString::fromUtf8("zeit.b\xc3\xbc"
                                                          "cher.example\nbad\xc3\xbf"));
+}
+
+// Panels that show the program's menu themselves, played over a private bus as Plasma and
+// GNOME's AppIndicator extension do: the window comes with the primary action and with
+// "Options ...", never goes away by it, and "Exit" ends the program.
+class PanelBus {
+ protected:
+  PanelBus() { panel.StartWatcher(); }
+  PrivateBus bus;
+  FakePanel panel{bus};
+};
+
+class PanelWindowTest : public PanelBus, public WindowTest {
+ protected:
+  PanelWindowTest() : WindowTest("UTF-8", bus.Connect("program")) {}
+  void SetUp() override {
+    if (bus.Address().isEmpty()) GTEST_SKIP() << "dbus-daemon is not available";
+    WriteHostList("");
+    StartWindow();  // no host: the window shows
+    ASSERT_TRUE(panel.AwaitRegistrations(1));
+    window.HideWindow();
+    ASSERT_FALSE(window.isVisible());  // the panel is a notification area: hidden into it
+  }
+  void Activate() {
+    panel.CallItem("/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate", {0, 0});
+  }
+  bool AwaitVisible(bool visible) {
+    return QTest::qWaitFor([&] { return window.isVisible() == visible; }, 5000);
+  }
+};
+
+TEST_F(PanelWindowTest, PlasmaActivatesOnEveryClickAndShowsTheExportedMenu) {
+  Activate();
+  Activate();  // a double click is two clicks there: the window stays
+  ASSERT_TRUE(AwaitVisible(true));
+  QCoreApplication::sendPostedEvents();  // both answered: both activations have been posted
+  EXPECT_TRUE(window.isVisible());
+  const TDBusMenuLayout menu = panel.MenuLayout();
+  ASSERT_EQ(menu.children.size(), 3u);
+  EXPECT_EQ(menu.children[2].properties.value("label").toString(), QStringLiteral("Exit"));
+  panel.MenuEvent(3, "clicked");
+  panel.MenuEvent(0, "closed");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return application.Terminated(); }, 5000));
+}
+
+TEST_F(PanelWindowTest, GnomeActivatesOnADoubleClickAndOpensTheMenuItself) {
+  Activate();
+  ASSERT_TRUE(AwaitVisible(true));
+  window.HideWindow();
+  panel.CallItem("/MenuBar", "com.canonical.dbusmenu", "AboutToShow", {0});
+  panel.MenuEvent(0, "opened");
+  panel.MenuEvent(1, "clicked");  // "Options ..."
+  EXPECT_TRUE(AwaitVisible(true));
+  EXPECT_FALSE(application.Terminated());
+  panel.MenuEvent(3, "clicked");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return application.Terminated(); }, 5000));
 }
 
 }  // namespace

@@ -47,6 +47,9 @@ int main(int argc, char** argv) {
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
   QApplication qtApplication(argc, argv);
   QApplication::setWindowIcon(horalux::ProgramIcon());
+  // The window's application id on Wayland and the notifications' desktop entry: the
+  // desktop shows Horalux's icon and name for them.
+  QGuiApplication::setDesktopFileName(QStringLiteral(HORALUX_APP_ID));
 
   // The window hides into the notification area; only "Exit" or its close box end the
   // program.

@@ -12,9 +12,12 @@
 #include <QTimerEvent>
 #include <algorithm>
 #include <climits>
+#include <cstdio>
+#include <optional>
 
 #include "desktop/popup_menu.h"
 #include "desktop/qt/qt_icon.h"
+#include "desktop/qt/status_notifier_item.h"
 #include "desktop/qt/ui_trace.h"
 #include "platform/named_mutex.h"
 
@@ -27,8 +30,27 @@ namespace {
 // How long a second instance waits for the first to take its request; the first
 // instance answers from its event loop, which is never blocked for long.
 constexpr int kActivationTimeoutMs = 2000;
-constexpr char kActivateRequest[] = "activate\n";
-constexpr qint64 kMaxRequestLength = 64;
+// "activate", then the later instance's activation token (Wayland's leave to take the
+// focus) when it was started with one.
+constexpr char kActivateRequest[] = "activate";
+constexpr qsizetype kMaxTokenLength = 200;
+constexpr qint64 kMaxRequestLength = 256;
+
+// A token is printable ASCII without blanks; anything else is not passed on.
+bool IsActivationToken(const QByteArray& token) {
+  return !token.isEmpty() && token.size() <= kMaxTokenLength &&
+         std::all_of(token.begin(), token.end(), [](char c) { return c > ' ' && c < 0x7f; });
+}
+
+// The token of an activation request, an empty one for none; nullopt when it is none.
+std::optional<QByteArray> TokenOfRequest(const QByteArray& request) {
+  if (!request.endsWith('\n')) return std::nullopt;
+  const QByteArray line = request.chopped(1);
+  if (line == kActivateRequest) return QByteArray();
+  const QByteArray prefix = QByteArray(kActivateRequest) + ' ';
+  if (!line.startsWith(prefix) || !IsActivationToken(line.mid(prefix.size()))) return std::nullopt;
+  return line.mid(prefix.size());
+}
 
 // Intervals beyond what Qt takes are clamped, as the system clamps its own timers.
 int TimerInterval(std::uint32_t intervalMs) {
@@ -68,7 +90,10 @@ QString ActivationServerName(const NamedMutex& instanceMutex, const TInstanceNam
   return QString::fromStdString(NamedObjectPath(instanceMutex.Folder(), names.activation));
 }
 
-void BringWindowToFront(QWidget& window) {
+// With a token, a Wayland compositor lets the window take the focus from the program the
+// user started the later instance in; Qt reads it from the environment when it activates.
+void BringWindowToFront(QWidget& window, const QByteArray& token) {
+  if (!token.isEmpty()) qputenv("XDG_ACTIVATION_TOKEN", token);
   window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
   window.show();
   window.raise();
@@ -104,7 +129,8 @@ class TQtActivationListener : public TActivationListener {
     const QByteArray request = socket.readLine(kMaxRequestLength);
     socket.disconnectFromServer();
     QWidget* form = toolkit_.MainForm();
-    if (request == QByteArray(kActivateRequest) && form != nullptr) BringWindowToFront(*form);
+    const std::optional<QByteArray> token = TokenOfRequest(request);
+    if (token && form != nullptr) BringWindowToFront(*form, *token);
   }
 
   TQtToolkit& toolkit_;
@@ -117,7 +143,8 @@ QMessageBox::Icon QtIcon(TMessageIcon icon) {
 
 }  // namespace
 
-TQtToolkit::TQtToolkit(LocaleText text) : text_(std::move(text)) {
+TQtToolkit::TQtToolkit(LocaleText text, QDBusConnection bus)
+    : text_(std::move(text)), bus_(std::move(bus)) {
   QApplication::setQuitOnLastWindowClosed(false);
 }
 
@@ -174,12 +201,16 @@ void TQtToolkit::HideMainForm() {
   mainForm_->setWindowState(mainForm_->windowState() & ~Qt::WindowMinimized);
 }
 
+void TQtToolkit::MinimizeMainForm() {
+  if (mainForm_ != nullptr) mainForm_->showMinimized();
+}
+
 std::unique_ptr<TComponentWindow> TQtToolkit::NewComponentWindow(TWindowProcedure procedure) {
   return std::make_unique<TQtComponentWindow>(std::move(procedure));
 }
 
 std::unique_ptr<TTrayWindow> TQtToolkit::NewTrayWindow(TWindowProcedure procedure) {
-  return std::make_unique<TQtTrayWindow>(*this, std::move(procedure));
+  return std::make_unique<TQtTrayWindow>(*this, std::move(procedure), bus_);
 }
 
 std::unique_ptr<TActivationListener> TQtToolkit::ListenForActivation(
@@ -194,7 +225,10 @@ void TQtToolkit::BringPrevInstanceToFront(const TInstanceNames& names) {
   QLocalSocket socket;
   socket.connectToServer(ActivationServerName(instance, names));
   if (!socket.waitForConnected(kActivationTimeoutMs)) return;
-  socket.write(kActivateRequest);
+  QByteArray request(kActivateRequest);
+  const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+  if (IsActivationToken(token)) request += ' ' + token;
+  socket.write(request + '\n');
   socket.waitForBytesWritten(kActivationTimeoutMs);
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) {
@@ -202,10 +236,22 @@ void TQtToolkit::BringPrevInstanceToFront(const TInstanceNames& names) {
   }
 }
 
-TQtTrayWindow::TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure)
-    : toolkit_(toolkit), procedure_(std::move(procedure)) {
-  QObject::connect(&trayIcon_, &QSystemTrayIcon::activated, this,
-                   [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+TQtTrayWindow::TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure,
+                             QDBusConnection bus)
+    : toolkit_(toolkit),
+      procedure_(std::move(procedure)),
+      bus_(std::move(bus)),
+      watcher_(QString::fromLatin1(TStatusNotifierItem::kWatcher), bus_),
+      watcherPresent_(TStatusNotifierItem::WatcherPresent(bus_)),
+      notifier_(bus_, QGuiApplication::desktopFileName()) {
+  QObject::connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, [this] {
+    watcherPresent_ = true;
+    Place();
+  });
+  QObject::connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+    watcherPresent_ = false;
+    Place();
+  });
   qApp->installEventFilter(this);
 }
 
@@ -229,27 +275,113 @@ void TQtTrayWindow::timerEvent(QTimerEvent* event) {
   if (event->timerId() == timerId_) procedure_({TWindowMessage::Timer});
 }
 
+QSystemTrayIcon& TQtTrayWindow::SystemTrayIcon() {
+  if (xembedIcon_ == nullptr) {
+    xembedIcon_ = std::make_unique<QSystemTrayIcon>();
+    QObject::connect(xembedIcon_.get(), &QSystemTrayIcon::activated, this,
+                     [this](QSystemTrayIcon::ActivationReason reason) { Activated(reason); });
+  }
+  return *xembedIcon_;
+}
+
 // Qt refuses to show an icon without an image: one shown before its image arrived (the
 // image list is resolved after Visible is set) appears with the image.
 bool TQtTrayWindow::NotifyIcon(TNotifyIconMessage message, const TNotifyIconData& data) {
-  if (message == TNotifyIconMessage::Delete) {
-    trayIcon_.hide();
-    return true;
+  shown_ = message != TNotifyIconMessage::Delete && (data.flags & nifIcon) != 0;
+  if (message != TNotifyIconMessage::Delete) {
+    icon_ = TQtIcon::Of(data.icon);
+    tip_ = toolkit_.Text().ToQString(data.tip);
+    title_ = toolkit_.Text().ToQString(data.title);
   }
-  const QIcon icon = TQtIcon::Of(data.icon);
-  trayIcon_.setIcon(icon);
-  trayIcon_.setToolTip(toolkit_.Text().ToQString(data.tip));
-  const bool shown = (data.flags & nifIcon) != 0;
-  if (shown && !icon.isNull() && !trayIcon_.isVisible()) trayIcon_.show();
+  Place();
   return true;
 }
 
-void TQtTrayWindow::ShowBalloon(const TNotifyIconData&, const std::string& title,
+void TQtTrayWindow::Place() {
+  if (watcherPresent_) {
+    if (xembedIcon_ != nullptr) xembedIcon_->hide();
+    ShowItem();
+    return;
+  }
+  item_.reset();
+  ShowXEmbedIcon();
+}
+
+void TQtTrayWindow::ShowItem() {
+  if (!shown_ || icon_.isNull()) {
+    item_.reset();
+    return;
+  }
+  if (item_ == nullptr) item_ = MakeItem();
+  item_->SetTitle(title_);
+  item_->SetIcon(icon_);
+  item_->SetToolTip(tip_);
+}
+
+void TQtTrayWindow::ShowXEmbedIcon() {
+  // Without an icon to show, Qt's tray is not even made.
+  if (xembedIcon_ == nullptr && !shown_) return;
+  QSystemTrayIcon& icon = SystemTrayIcon();
+  icon.setIcon(icon_);
+  icon.setToolTip(tip_);
+  if (!shown_) {
+    icon.hide();
+  } else if (!icon_.isNull() && !icon.isVisible()) {
+    icon.show();
+  }
+}
+
+// The panel's primary action is what a double click is elsewhere; no panel sends both.
+std::unique_ptr<TStatusNotifierItem> TQtTrayWindow::MakeItem() {
+  TStatusNotifierEvents events;
+  events.activate = [this] { Mouse(TTrayMouseMessage::LButtonDblClk); };
+  events.secondaryActivate = [this] {
+    Mouse(TTrayMouseMessage::MButtonDown);
+    Mouse(TTrayMouseMessage::MButtonUp);
+  };
+  events.contextMenu = [this] {
+    Mouse(TTrayMouseMessage::RButtonDown);
+    Mouse(TTrayMouseMessage::RButtonUp);
+  };
+  events.menu.opened = [this] { Tell({TWindowMessage::MenuOpened}); };
+  events.menu.chosen = [this](int index) { Tell({TWindowMessage::MenuItemChosen, {}, index}); };
+  events.menu.closed = [this] { Tell({TWindowMessage::MenuClosed}); };
+  auto item =
+      std::make_unique<TStatusNotifierItem>(bus_, QCoreApplication::applicationName(), events);
+  item->SetMenu(menu_);
+  return item;
+}
+
+bool TQtTrayWindow::TrayPresent() {
+  // Asked only without a watcher, so that Qt's one decision sees none either.
+  return watcherPresent_ || QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TQtTrayWindow::ExportMenu(const TPopupMenu* menu) {
+  menu_.clear();
+  if (menu != nullptr) {
+    for (const TMenuItem& item : menu->Items()) {
+      menu_.push_back({toolkit_.Text().ToQString(item.Caption), item.IsLine()});
+    }
+  }
+  if (item_ != nullptr) item_->SetMenu(menu_);
+}
+
+// Standard error has what no desktop shows: a terminal or the journal reads it there.
+void TQtTrayWindow::ShowBalloon(const TNotifyIconData& data, const std::string& title,
                                 const std::string& text) {
   const QString shownTitle = toolkit_.Text().ToQString(title);
   const QString shownText = toolkit_.Text().ToQString(text);
   qCInfo(horaluxUi) << "notification" << shownTitle << shownText;
-  trayIcon_.showMessage(shownTitle, shownText, QSystemTrayIcon::Warning);
+  const QString sender = toolkit_.Text().ToQString(data.title);
+  if (notifier_.Notify(sender, shownTitle, shownText, QGuiApplication::windowIcon())) return;
+  const QString line =
+      QStringLiteral("%1: %2: %3\n")
+          .arg(QCoreApplication::applicationName(), shownTitle, shownText.simplified());
+  std::fputs(line.toLocal8Bit().constData(), stderr);
+  if (xembedIcon_ != nullptr && xembedIcon_->isVisible()) {
+    xembedIcon_->showMessage(shownTitle, shownText, QSystemTrayIcon::Warning);
+  }
 }
 
 int TQtTrayWindow::TrackPopupMenu(const TPopupMenu& menu, TPoint at) {

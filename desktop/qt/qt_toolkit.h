@@ -1,19 +1,26 @@
 // TQtToolkit: what the desktop components need of a toolkit (desktop/toolkit.h), from Qt 6
 // Widgets on Linux: the event loop, message boxes (traced, see ui_trace.h), the override
 // cursor, the main window, hidden windows as QObjects with Qt timers, the notification
-// area as a QSystemTrayIcon with a QMenu, and the way to a first instance through a local
-// socket beside the guard's lock.
+// area (a panel's StatusNotifierItem host, or else an XEmbed tray through QSystemTrayIcon),
+// the desktop's notifications, and the way to a first instance through a local socket
+// beside the guard's lock.
 //
 // Thread-safety: main thread only, except Post. Requires: a QApplication exists for as
 // long as this object.
 #pragma once
 
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
+#include <QIcon>
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <memory>
+#include <vector>
 
+#include "desktop/qt/dbus_menu.h"
+#include "desktop/qt/desktop_notifier.h"
 #include "desktop/qt/locale_text.h"
 #include "desktop/toolkit.h"
 
@@ -24,7 +31,10 @@ class TQtToolkit : public TToolkit {
   // Program text is shown through `text`. Turns off Qt's quit-on-last-window-closed: a
   // program in the notification area has no window open most of the time, and closing a
   // message box then must not end it.
-  explicit TQtToolkit(LocaleText text = LocaleText::User());
+  // `bus` carries the notification area and the notifications: the session bus in the
+  // program, a private one in tests.
+  explicit TQtToolkit(LocaleText text = LocaleText::User(),
+                      QDBusConnection bus = QDBusConnection::sessionBus());
   ~TQtToolkit() override;
 
   const LocaleText& Text() const noexcept { return text_; }
@@ -45,6 +55,7 @@ class TQtToolkit : public TToolkit {
   bool MainFormVisible() override { return mainForm_ != nullptr && mainForm_->isVisible(); }
   void ShowMainForm() override;
   void HideMainForm() override;
+  void MinimizeMainForm() override;
 
   std::unique_ptr<TComponentWindow> NewComponentWindow(TWindowProcedure procedure) override;
   std::unique_ptr<TTrayWindow> NewTrayWindow(TWindowProcedure procedure) override;
@@ -55,17 +66,30 @@ class TQtToolkit : public TToolkit {
 
  private:
   LocaleText text_;
+  QDBusConnection bus_;
   QPointer<QWidget> mainForm_;
   QObject requests_;  // context of posted work and quit requests; they die with it
 };
 
-// The hidden window of a notification-area icon: a QSystemTrayIcon, whose activations
-// become the icon's mouse messages (a click is a left press and release, a double click
-// only the double click, as Qt reports the click before it; the context request a right
-// press and release), and a QMenu made from the component's menu when it opens.
+class TStatusNotifierItem;
+
+// The hidden window of a notification-area icon. Where the session bus has a panel's
+// StatusNotifierItem watcher, the icon is an item of that protocol with the component's
+// menu exported: the panel's primary action is the double click, and what the user does
+// in the menu is reported as menu messages. Elsewhere it is a QSystemTrayIcon, whose
+// activations become the icon's mouse messages (a click is a left press and release, a
+// double click only the double click, as Qt reports the click before it; the context
+// request a right press and release), with a QMenu made from the component's menu when it
+// opens. A watcher that comes or goes later moves the icon. Notifications go to the
+// desktop's notification server, or else to standard error.
+//
+// QSystemTrayIcon is made only while no watcher is there: Qt would otherwise put up a
+// second item of its own, and it decides between the two once per process.
 class TQtTrayWindow : public TTrayWindow, private QObject {
  public:
-  TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure);
+  // `bus`: the session bus in the program, a private one in tests.
+  TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure,
+                QDBusConnection bus = QDBusConnection::sessionBus());
   ~TQtTrayWindow() override;
 
   bool SetTimer(std::uint32_t intervalMs) override;
@@ -76,9 +100,13 @@ class TQtTrayWindow : public TTrayWindow, private QObject {
   int TrackPopupMenu(const TPopupMenu& menu, TPoint at) override;
   TPoint CursorPos() override;
   TShiftState KeysHeld() override;
+  bool TrayPresent() override;
+  void ExportMenu(const TPopupMenu* menu) override;
 
-  // The Qt icon behind this window, for tests.
-  QSystemTrayIcon& SystemTrayIcon() noexcept { return trayIcon_; }
+  // The XEmbed icon behind this window (made now if need be), for tests.
+  QSystemTrayIcon& SystemTrayIcon();
+  // The StatusNotifierItem, while the icon is one; for tests.
+  const TStatusNotifierItem* Item() const noexcept { return item_.get(); }
   // What Qt reports of the icon, as mouse messages to the component.
   void Activated(QSystemTrayIcon::ActivationReason reason);
 
@@ -88,10 +116,27 @@ class TQtTrayWindow : public TTrayWindow, private QObject {
 
  private:
   void Mouse(TTrayMouseMessage message);
+  void Tell(const TWindowMessage& message) { procedure_(message); }
+  // Puts the icon where the desktop has it now.
+  void Place();
+  void ShowItem();
+  void ShowXEmbedIcon();
+  std::unique_ptr<TStatusNotifierItem> MakeItem();
 
   TQtToolkit& toolkit_;
   TToolkit::TWindowProcedure procedure_;
-  QSystemTrayIcon trayIcon_;
+  QDBusConnection bus_;
+  QDBusServiceWatcher watcher_;
+  bool watcherPresent_ = false;
+  std::unique_ptr<QSystemTrayIcon> xembedIcon_;
+  std::unique_ptr<TStatusNotifierItem> item_;
+  TDesktopNotifier notifier_;
+  // The icon as the record last gave it, and the menu as last exported.
+  QIcon icon_;
+  QString tip_;
+  QString title_;
+  bool shown_ = false;
+  std::vector<TDBusMenu::TItem> menu_;
   int timerId_ = 0;
 };
 

@@ -44,21 +44,23 @@ class QtToolkitTest : public ::testing::Test {
   std::vector<std::string> messages;
 };
 
-// The icon shows only with an image and while the record says it is shown; the tip is
-// program text.
+// Without a panel's watcher the icon is an XEmbed one: it shows only with an image and
+// while the record says it is shown; the tip is program text.
 TEST_F(QtToolkitTest, TheSystemTrayIconFollowsTheRecord) {
   auto window = NewTrayWindow();
   const TQtIcon red(SolidIcon(Qt::red));
   TNotifyIconData data;
   data.tip = "Zeit f\xfcr Horalux";  // ISO-8859-1
-  window->NotifyIcon(TNotifyIconMessage::Modify, data);
-  EXPECT_EQ(window->SystemTrayIcon().toolTip(), QString::fromUtf8("Zeit f\u00fcr Horalux"));
   data.flags |= nifIcon;
   window->NotifyIcon(TNotifyIconMessage::Add, data);
+  EXPECT_EQ(window->SystemTrayIcon().toolTip(), QString::fromUtf8("Zeit f\u00fcr Horalux"));
   EXPECT_TRUE(window->SystemTrayIcon().icon().isNull());
+  EXPECT_FALSE(window->SystemTrayIcon().isVisible());
   data.icon = &red;
   window->NotifyIcon(TNotifyIconMessage::Modify, data);  // the image came late
   EXPECT_EQ(window->SystemTrayIcon().icon().cacheKey(), red.icon.cacheKey());
+  EXPECT_TRUE(window->SystemTrayIcon().isVisible());
+  EXPECT_EQ(window->Item(), nullptr);
   window->NotifyIcon(TNotifyIconMessage::Delete, data);
   EXPECT_FALSE(window->SystemTrayIcon().isVisible());
 }

@@ -56,7 +56,7 @@ class TWin32ComponentWindow final : public TComponentWindow, public TWin32Hidden
 class TWin32TrayWindow final : public TTrayWindow, public TWin32HiddenWindow {
  public:
   static constexpr UINT IconMessage = TabfTrayIcon::IconMessage;
-  static constexpr DWORD kRecordSize = 88;   // the record's first form, known to every shell
+  static constexpr DWORD kRecordSize = 88;  // the record's first form, known to every shell
 
   TWin32TrayWindow(TWin32Toolkit& toolkit, TToolkit::TWindowProcedure procedure);
   ~TWin32TrayWindow() override;
@@ -69,6 +69,9 @@ class TWin32TrayWindow final : public TTrayWindow, public TWin32HiddenWindow {
   int TrackPopupMenu(const TPopupMenu& menu, TPoint at) override;
   TPoint CursorPos() override;
   TShiftState KeysHeld() override;
+  // The taskbar's notification area is always there; its menu is this window's own.
+  bool TrayPresent() override { return true; }
+  void ExportMenu(const TPopupMenu*) override {}
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM w, LPARAM l) override;

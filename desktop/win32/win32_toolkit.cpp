@@ -204,6 +204,10 @@ void TWin32Toolkit::HideMainForm() {
   if (mainForm_ != nullptr) ::ShowWindow(mainForm_, SW_HIDE);
 }
 
+void TWin32Toolkit::MinimizeMainForm() {
+  if (mainForm_ != nullptr) ::ShowWindow(mainForm_, SW_MINIMIZE);
+}
+
 std::unique_ptr<TComponentWindow> TWin32Toolkit::NewComponentWindow(TWindowProcedure procedure) {
   return std::make_unique<TWin32ComponentWindow>(*this, std::move(procedure));
 }

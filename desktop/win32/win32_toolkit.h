@@ -58,6 +58,7 @@ class TWin32Toolkit : public TToolkit {
   bool MainFormVisible() override { return mainForm_ != nullptr && ::IsWindowVisible(mainForm_); }
   void ShowMainForm() override;
   void HideMainForm() override;
+  void MinimizeMainForm() override;
 
   std::unique_ptr<TComponentWindow> NewComponentWindow(TWindowProcedure procedure) override;
   std::unique_ptr<TTrayWindow> NewTrayWindow(TWindowProcedure procedure) override;
