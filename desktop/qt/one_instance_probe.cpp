@@ -2,12 +2,14 @@
 // processes. It is arranged like the real program: the notification-area icon keeps the
 // main window hidden at start, then the guard checks. It reports on standard output, one
 // line each: "first" or "second" after the check, "message <text>" for a message box,
-// "shown" when its main window appears, "state normal" or "state minimized" when the
-// window's state changes, "ended" when its event loop ended.
+// "shown" when its main window appears (then "token <token>" when it was given an
+// activation token), "state normal" or "state minimized" when the window's state changes,
+// "ended" when its event loop ended.
 //
-// Usage: one_instance_probe TITLE [--show-message] [--minimized]
+// Usage: one_instance_probe TITLE [--show-message] [--minimized] [--token=TOKEN]
 //   --show-message  the guard tells the user (the message is reported, not shown)
 //   --minimized     no tray icon; the main window starts shown and minimised
+//   --token=TOKEN   started with TOKEN as its activation token
 #include <QApplication>
 #include <QEvent>
 #include <QPixmap>
@@ -32,7 +34,11 @@ class WindowReporter : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* window = static_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show) Say("shown");
+    if (event->type() == QEvent::Show) {
+      Say("shown");
+      const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+      if (!token.isEmpty()) Say("token " + token.toStdString());
+    }
     if (event->type() == QEvent::WindowStateChange) {
       Say(window->isMinimized() ? "state minimized" : "state normal");
     }
@@ -50,6 +56,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const bool minimized = arguments.contains(QStringLiteral("--minimized"));
+  for (const QString& argument : arguments) {
+    if (argument.startsWith(QStringLiteral("--token="))) {
+      qputenv("XDG_ACTIVATION_TOKEN", argument.mid(8).toUtf8());
+    }
+  }
 
   horalux::TQtToolkit toolkit;
   horalux::TApplication application(toolkit);

@@ -141,6 +141,24 @@ TEST_F(OneInstanceProcessTest, ASecondStartEndsAndShowsTheFirst) {
   EXPECT_TRUE(first->Running());
 }
 
+// The second start's leave to take the focus goes to the first, which uses it; a token
+// that is no token is not passed on.
+TEST_F(OneInstanceProcessTest, TheSecondStartsActivationTokenReachesTheFirst) {
+  auto first = Start({QStringLiteral("Horalux")});
+  ASSERT_EQ(first->WaitForOutcome(), "first");
+  auto refused = Start({QStringLiteral("Horalux"), QStringLiteral("--token=two words")});
+  EXPECT_TRUE(refused->EndsNormally());
+  EXPECT_TRUE(first->WaitForLine(QStringLiteral("shown")));
+  EXPECT_FALSE(first->Lines().join('\n').contains(QStringLiteral("token")));
+  first->KillHard();
+
+  auto next = Start({QStringLiteral("Horalux")});
+  ASSERT_EQ(next->WaitForOutcome(), "first");
+  auto second = Start({QStringLiteral("Horalux"), QStringLiteral("--token=weston-4_2:9")});
+  EXPECT_TRUE(second->EndsNormally());
+  EXPECT_TRUE(next->WaitForLine(QStringLiteral("token weston-4_2:9")));
+}
+
 TEST_F(OneInstanceProcessTest, ASecondStartRestoresAMinimisedFirst) {
   auto first = Start({QStringLiteral("Horalux"), QStringLiteral("--minimized")});
   ASSERT_EQ(first->WaitForOutcome(), "first");
