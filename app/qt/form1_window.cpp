@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -102,16 +101,7 @@ void TForm1Window::SetCaption(const std::string& caption) {
 }
 
 void TForm1Window::ShowWindow() {
-  if (!shownBefore_) {
-    // The first time at the centre of the desktop; afterwards wherever the user put it.
-    shownBefore_ = true;
-    if (const QScreen* desktop = screen()) {
-      move(desktop->availableGeometry().center() - frameGeometry().center() + pos());
-    }
-  }
-  // Minimised onto the taskbar (where there is no notification area), it comes back.
-  setWindowState(windowState() & ~Qt::WindowMinimized);
-  show();
+  Application().Toolkit().ShowMainForm();
   raise();
   activateWindow();
 }

@@ -81,7 +81,6 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
   QCheckBox& Box(TCheckBox box) const;
 
   const LocaleText& text_;
-  bool shownBefore_ = false;
 };
 
 }  // namespace horalux

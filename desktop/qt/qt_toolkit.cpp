@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QTimerEvent>
 #include <algorithm>
@@ -186,9 +187,17 @@ void TQtToolkit::SetWaitCursor(bool wait) {
   }
 }
 
-// Shown again, a window that was minimised comes back in its normal state.
+// The first time at the centre of the desktop, afterwards wherever the user put it; shown
+// again, a window that was minimised comes back in its normal state.
 void TQtToolkit::ShowMainForm() {
   if (mainForm_ == nullptr) return;
+  if (!mainFormPlaced_) {
+    mainFormPlaced_ = true;
+    if (const QScreen* desktop = mainForm_->screen()) {
+      mainForm_->move(desktop->availableGeometry().center() - mainForm_->frameGeometry().center() +
+                      mainForm_->pos());
+    }
+  }
   mainForm_->setWindowState(mainForm_->windowState() & ~Qt::WindowMinimized);
   mainForm_->show();
 }

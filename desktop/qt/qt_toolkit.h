@@ -39,7 +39,10 @@ class TQtToolkit : public TToolkit {
 
   const LocaleText& Text() const noexcept { return text_; }
   // Not owned; forgotten by itself when the widget is destroyed.
-  void SetMainForm(QWidget* form) { mainForm_ = form; }
+  void SetMainForm(QWidget* form) {
+    mainForm_ = form;
+    mainFormPlaced_ = false;
+  }
   QWidget* MainForm() const noexcept { return mainForm_; }
 
   int RunLoop() override;
@@ -68,6 +71,7 @@ class TQtToolkit : public TToolkit {
   LocaleText text_;
   QDBusConnection bus_;
   QPointer<QWidget> mainForm_;
+  bool mainFormPlaced_ = false;
   QObject requests_;  // context of posted work and quit requests; they die with it
 };
 

@@ -71,12 +71,14 @@ class Program:
         self.changed = threading.Condition()
         self.reader = None
 
-    def start(self, arguments=(), stderr=None, tz="UTC", variables=()):
+    def start(self, arguments=(), stderr=None, tz="UTC", variables=(), display=None):
         """Starts the program with `arguments` in the zone `tz`, with the NAME=VALUE texts of
-        `variables` in its environment. Its standard error is read into `lines` unless
-        `stderr` names a descriptor to give it instead."""
+        `variables` in its environment, offscreen or on the X `display`. Its standard error
+        is read into `lines` unless `stderr` names a descriptor to give it instead."""
         environment = dict(os.environ, QT_LOGGING_RULES="horalux.ui.info=true", TZ=tz)
         extra = [option for variable in variables for option in ("--env", variable)]
+        if display:
+            extra += ["--display", display]
         self.process = subprocess.Popen(
             [RUN_SAFELY, "--home", self.home, "--cwd", self.cwd, *extra, "--", PROGRAM,
              *arguments],
