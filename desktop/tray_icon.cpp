@@ -249,17 +249,19 @@ void TabfTrayIcon::HandleMouseMessage(TTrayMouseMessage message) {
 }
 
 // The desktop's own menu keeps the order of one this component shows: OnPopupMenu once the
-// user has chosen or closed it, then the chosen item's click. A desktop that reports the
-// close before the choice makes OnPopupMenu come a second time, right before the click.
+// user has chosen or closed it, then the chosen item's click. Desktops report the close
+// before the choice (XFCE's panel) or after it (LXQt's), or not at all: OnPopupMenu comes
+// once either way.
 void TabfTrayIcon::HandleMenuMessage(const TWindowMessage& message) {
   if (popupMenu_ == nullptr) return;
   switch (message.kind) {
     case TWindowMessage::MenuOpened:
       popupMenu_->PopupComponent = this;
       menuOpen_ = true;
+      popupMenuFired_ = false;
       return;
     case TWindowMessage::MenuClosed:
-      if (menuOpen_) Fire(OnPopupMenu, *this);
+      if (menuOpen_ && !popupMenuFired_) FirePopupMenu();
       menuOpen_ = false;
       return;
     default:
@@ -269,8 +271,14 @@ void TabfTrayIcon::HandleMenuMessage(const TWindowMessage& message) {
   const auto& items = popupMenu_->Items();
   if (message.item < 0 || static_cast<std::size_t>(message.item) >= items.size()) return;
   popupMenu_->PopupComponent = this;
-  Fire(OnPopupMenu, *this);
+  if (!popupMenuFired_) FirePopupMenu();
+  popupMenuFired_ = false;  // the next choice is another use of the menu
   if (popupMenu_ != nullptr) popupMenu_->Click(static_cast<std::size_t>(message.item));
+}
+
+void TabfTrayIcon::FirePopupMenu() {
+  popupMenuFired_ = true;
+  Fire(OnPopupMenu, *this);
 }
 
 void TabfTrayIcon::FireMouseMove(TShiftState shift, int x, int y) {

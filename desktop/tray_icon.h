@@ -151,6 +151,7 @@ class TabfTrayIcon : public TabfCustomTimer {
   TTrayWindow& Tray() const noexcept { return static_cast<TTrayWindow&>(Window()); }
   void HandleMouseMessage(TTrayMouseMessage message);
   void HandleMenuMessage(const TWindowMessage& message);
+  void FirePopupMenu();
   void ExportMenu();
   // After kTrayWait: the main window, when the application is still out of reach.
   void ShowWindowWithoutTray();
@@ -173,7 +174,8 @@ class TabfTrayIcon : public TabfCustomTimer {
   bool minimizeOnStart_ = false;
   bool popupByLeft_ = false;
   bool clicked_ = false;
-  bool menuOpen_ = false;  // the desktop shows the exported menu, and nothing is chosen yet
+  bool menuOpen_ = false;        // the desktop shows the exported menu, and nothing is chosen yet
+  bool popupMenuFired_ = false;  // for this use of the exported menu
   // Cleared when this component goes, for the work it left for later.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

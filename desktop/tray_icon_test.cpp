@@ -247,6 +247,12 @@ TEST_F(TrayIconTest, TheDesktopsOwnMenuKeepsOnPopupMenuBeforeTheChoice) {
   Window().Menu(Kind::MenuClosed);
   EXPECT_EQ(events, (std::vector<std::string>{"popup", "exit"}));
   events.clear();
+  Window().Menu(Kind::MenuOpened);  // closed before the choice is reported
+  Window().Menu(Kind::MenuClosed);
+  Window().Menu(Kind::MenuItemChosen, 0);
+  Window().Menu(Kind::MenuItemChosen, 2);  // no opening reported
+  EXPECT_EQ(events, (std::vector<std::string>{"popup", "options", "popup", "exit"}));
+  events.clear();
   Window().Menu(Kind::MenuOpened);
   Window().Menu(Kind::MenuClosed);         // nothing chosen
   Window().Menu(Kind::MenuItemChosen, 3);  // no such item

@@ -352,9 +352,19 @@ std::unique_ptr<TStatusNotifierItem> TQtTrayWindow::MakeItem() {
     Mouse(TTrayMouseMessage::RButtonDown);
     Mouse(TTrayMouseMessage::RButtonUp);
   };
-  events.menu.opened = [this] { Tell({TWindowMessage::MenuOpened}); };
-  events.menu.chosen = [this](int index) { Tell({TWindowMessage::MenuItemChosen, {}, index}); };
-  events.menu.closed = [this] { Tell({TWindowMessage::MenuClosed}); };
+  // Traced: panels differ in the order in which they report these.
+  events.menu.opened = [this] {
+    qCInfo(horaluxUi) << "menu opened";
+    Tell({TWindowMessage::MenuOpened});
+  };
+  events.menu.chosen = [this](int index) {
+    qCInfo(horaluxUi) << "menu item" << index << "chosen";
+    Tell({TWindowMessage::MenuItemChosen, {}, index});
+  };
+  events.menu.closed = [this] {
+    qCInfo(horaluxUi) << "menu closed";
+    Tell({TWindowMessage::MenuClosed});
+  };
   auto item =
       std::make_unique<TStatusNotifierItem>(bus_, QCoreApplication::applicationName(), events);
   item->SetMenu(menu_);
