@@ -116,9 +116,6 @@ class TabfTrayIcon : public TabfCustomTimer {
   // The desktop's notification from the icon: a title and a text, program text.
   void ShowNotification(const std::string& title, const std::string& text);
 
-  // The notification record as last given to the shell.
-  const TNotifyIconData& IconData() const noexcept { return data_; }
-
   // Hides the application and shows the icon, then fires OnMinimize.
   virtual void GoToTray();
   // Hides the main window; without a notification area, minimises it onto the taskbar.

@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "desktop/qt/clock_service_testing.h"
+#include "desktop/qt/time_service.h"
 #include "platform/system_clock_posix.h"
 
 namespace horalux {

@@ -1,6 +1,6 @@
 // The time-service path against a fake service on a private bus. Never the real service:
 // it would set this machine's clock.
-#include "desktop/qt/clock_service_testing.h"
+#include "desktop/qt/time_service.h"
 
 #include <gtest/gtest.h>
 

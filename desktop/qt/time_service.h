@@ -1,5 +1,6 @@
-// For tests: the time service on a bus of their own, and the desktop clock setter over it
-// with a direct way that they fake (as root the real one would set this machine's clock).
+// The system's time service on a bus given (the system bus in the program, a private one
+// in tests), and the desktop clock setter over it with its direct way given too (as root in
+// a test the real one would set this machine's clock).
 #pragma once
 
 #include <QDBusConnection>
