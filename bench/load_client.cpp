@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace horalux::bench {
@@ -94,6 +95,38 @@ Outcome OneQuery(const sockaddr_in& address, const LoadOptions& options) {
   return Judge(bytes, count, options.maxSkewSeconds);
 }
 
+// A client of a burst: its socket, the bytes it has read so far, and whether it is done.
+struct BurstClient {
+  Socket socket;
+  unsigned char bytes[8];
+  std::size_t count = 0;
+  bool done = false;
+};
+
+// Reads what has arrived; the client's outcome once it is known.
+std::optional<Outcome> ReadSome(BurstClient& client, int maxSkewSeconds) {
+  const ssize_t n = ::recv(client.socket.fd(), client.bytes + client.count,
+                           sizeof client.bytes - client.count, MSG_DONTWAIT);
+  if (n < 0) {
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return std::nullopt;
+    if (client.count > 0) return Outcome::kShortRead;
+    return errno == ECONNRESET ? Outcome::kReset : Outcome::kConnectFailed;
+  }
+  client.count += static_cast<std::size_t>(n);
+  if (n > 0 && client.count < sizeof client.bytes) return std::nullopt;
+  return Judge(client.bytes, client.count, maxSkewSeconds);
+}
+
+// What a client that is not done when the burst's time is up amounts to.
+Outcome Unfinished(const BurstClient& client) {
+  if (client.count > 0) return Outcome::kShortRead;
+  sockaddr_in peer{};
+  socklen_t length = sizeof peer;
+  const bool connected =
+      ::getpeername(client.socket.fd(), reinterpret_cast<sockaddr*>(&peer), &length) == 0;
+  return connected ? Outcome::kTimeout : Outcome::kConnectFailed;
+}
+
 struct Tally {
   std::mutex mutex;
   LoadResult result;
@@ -129,6 +162,82 @@ void Count(LoadResult& result, Outcome outcome) {
       break;
   }
 }
+
+sockaddr_in AddressOf(const LoadOptions& options) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<std::uint16_t>(options.port));
+  ::inet_pton(AF_INET, options.host.c_str(), &address.sin_addr);
+  return address;
+}
+
+// The clients of one burst, all served by the calling thread.
+class Burst {
+ public:
+  explicit Burst(const LoadOptions& options)
+      : options_(options), clients_(static_cast<std::size_t>(std::max(1, options.clients))) {}
+
+  // Starts every connect before waiting for any of them.
+  void Start(const sockaddr_in& address) {
+    start = Clock::now();
+    for (BurstClient& client : clients_) {
+      ::fcntl(client.socket.fd(), F_SETFL, O_NONBLOCK);
+      const auto* to = reinterpret_cast<const sockaddr*>(&address);
+      if (::connect(client.socket.fd(), to, sizeof address) != 0 && errno != EINPROGRESS) {
+        Done(client, Outcome::kConnectFailed);
+      }
+    }
+  }
+
+  // Waits until something arrives for a client or the deadline passes, and reads it;
+  // false once there is nothing more to wait for.
+  bool AwaitSome(Clock::time_point deadline) {
+    entries_.clear();
+    waiting_.clear();
+    for (BurstClient& client : clients_) {
+      if (client.done) continue;
+      entries_.push_back({client.socket.fd(), POLLIN, 0});
+      waiting_.push_back(&client);
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (entries_.empty() || left.count() <= 0) return false;
+    const int ready = ::poll(entries_.data(), entries_.size(), static_cast<int>(left.count()));
+    if (ready < 0) return errno == EINTR;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].revents == 0) continue;
+      if (const auto outcome = ReadSome(*waiting_[i], options_.maxSkewSeconds)) {
+        Done(*waiting_[i], *outcome);
+      }
+    }
+    return true;
+  }
+
+  LoadResult Finish() {
+    for (BurstClient& client : clients_) {
+      if (!client.done) Count(result_, Unfinished(client));
+    }
+    result_.elapsedSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+    std::sort(result_.latencyMicros.begin(), result_.latencyMicros.end());
+    return std::move(result_);
+  }
+
+  Clock::time_point start;
+
+ private:
+  void Done(BurstClient& client, Outcome outcome) {
+    client.done = true;
+    Count(result_, outcome);
+    if (outcome != Outcome::kOk) return;
+    result_.latencyMicros.push_back(static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count()));
+  }
+
+  const LoadOptions& options_;
+  std::vector<BurstClient> clients_;
+  std::vector<pollfd> entries_;
+  std::vector<BurstClient*> waiting_;
+  LoadResult result_;
+};
 
 }  // namespace
 
@@ -175,10 +284,7 @@ std::string LoadResult::Summary() const {
 }
 
 LoadResult RunLoad(const LoadOptions& options) {
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(options.port));
-  ::inet_pton(AF_INET, options.host.c_str(), &address.sin_addr);
+  const sockaddr_in address = AddressOf(options);
 
   const auto start = Clock::now();
   const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
@@ -207,6 +313,15 @@ LoadResult RunLoad(const LoadOptions& options) {
   result.elapsedSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   std::sort(result.latencyMicros.begin(), result.latencyMicros.end());
   return result;
+}
+
+LoadResult RunBurst(const LoadOptions& options) {
+  Burst burst(options);
+  burst.Start(AddressOf(options));
+  const auto deadline = burst.start + std::chrono::milliseconds(options.timeoutMs);
+  while (burst.AwaitSome(deadline)) {
+  }
+  return burst.Finish();
 }
 
 }  // namespace horalux::bench

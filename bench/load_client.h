@@ -31,7 +31,7 @@ struct LoadResult {
   std::uint64_t wrongValue = 0;
   std::uint64_t shortRead = 0;  // one to three bytes, or more than four
   std::uint64_t connectFailed = 0;
-  std::uint64_t timeouts = 0;
+  std::uint64_t timeouts = 0;  // connected, but neither an answer nor a close came
   double elapsedSeconds = 0;
   std::vector<std::uint32_t> latencyMicros;  // of the successful queries, sorted
 
@@ -47,6 +47,13 @@ struct LoadResult {
 };
 
 LoadResult RunLoad(const LoadOptions& options);
+
+// One burst: `clients` connects started at once from one thread, as machines of a network
+// asking on the hour, each then waiting for the answer or the close. A client that has
+// neither when timeoutMs has passed since the start counts as a time-out when it got
+// connected (left hanging) and as a failed connect when its handshake never finished.
+// The latencies are each answer's time since the burst began; the last is the burst's.
+LoadResult RunBurst(const LoadOptions& options);
 
 // The RFC 868 value of the current moment: seconds since 1900-01-01 UTC, low 32 bits.
 std::uint32_t CurrentTimeValue();

@@ -5,6 +5,8 @@
 
 #include <thread>
 
+#include <sys/socket.h>
+
 #include "bench/wakeable_listener.h"
 
 namespace horalux::bench {
@@ -12,7 +14,7 @@ namespace horalux::bench {
 class ReferenceServer {
  public:
   // Listens on 127.0.0.1 at `port` (0: an ephemeral one) with the given backlog.
-  explicit ReferenceServer(int port = 0, int backlog = 128);
+  explicit ReferenceServer(int port = 0, int backlog = SOMAXCONN);
   ~ReferenceServer();
   ReferenceServer(const ReferenceServer&) = delete;
   ReferenceServer& operator=(const ReferenceServer&) = delete;

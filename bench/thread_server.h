@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/socket.h>
+
 #include "bench/wakeable_listener.h"
 
 namespace horalux::bench {
@@ -17,7 +19,7 @@ namespace horalux::bench {
 class ThreadServer {
  public:
   // Listens on 127.0.0.1 at `port` (0: an ephemeral one) with the given backlog.
-  explicit ThreadServer(int port = 0, int backlog = 15);
+  explicit ThreadServer(int port = 0, int backlog = SOMAXCONN);
   // Stops accepting and waits until every connection thread has ended.
   ~ThreadServer();
   ThreadServer(const ThreadServer&) = delete;

@@ -3,8 +3,9 @@
 // the same run (rounds alternate between them), beside the least server with one thread
 // per connection (bench/thread_server.h); plus this process's resident memory and thread
 // count before, during and after the time server's load. The time server runs with
-// the window's settings: MaxConnections 20, ListenQueue 15. The clients run in a child
-// process forked at the start, so that the figures of this process are the servers' own.
+// the window's settings: MaxConnections 20, the default ListenQueue. The clients run in a
+// child process forked at the start, so that the figures of this process are the servers'
+// own.
 //   time-server-bench [--seconds 2] [--rounds 3]
 // Exit status 0 when no query failed (refusals over the limit are counted, not failures).
 //
@@ -266,7 +267,6 @@ int ServeAlone(const std::string& kind, int port) {
     binding.IP = "127.0.0.1";
     binding.Port = port;
     server.MaxConnections = 20;
-    server.ListenQueue = 15;
     server.SetActive(true);
     serveUntilInputEnds(binding.Port);
     server.SetActive(false);
@@ -311,7 +311,6 @@ int main(int argc, char** argv) {
   binding.IP = "127.0.0.1";
   binding.Port = 0;
   server.MaxConnections = 20;
-  server.ListenQueue = 15;
   const ProcessStats before = ReadStats();  // the other two servers are up already
   server.SetActive(true);
   const Ports ports{reference.Port(), threads.Port(), binding.Port};

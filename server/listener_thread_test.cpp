@@ -1,4 +1,5 @@
-// A listener whose accept keeps failing, made with a stack whose accept fails on demand.
+// A listener whose accept keeps failing, made with a stack whose accept fails on demand,
+// and a listener whose accept ends because the server stops.
 #include "server/listener_thread.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "server/server_test_support.h"
@@ -156,6 +158,44 @@ TEST_F(ListenerRetryTest, DeactivationCutsAPauseShort) {
   server.SetActive(false);
   EXPECT_LT(Clock::now() - start, 30s);  // far below the pause it was in
   EXPECT_EQ(script_.Attempts().size(), 1u);
+}
+
+// Which thread accepted last, so that a test can wait until it really waits in accept.
+std::atomic<int> acceptingThread{0};
+
+class WatchedAcceptStack : public TIdStackPlatform {
+ public:
+  TIdStackSocketHandle SockAccept(TIdStackSocketHandle socket, std::string& address,
+                                  int& port) override {
+    acceptingThread = testing::SystemThreadId();
+    return TIdStackPlatform::SockAccept(socket, address, port);
+  }
+};
+
+std::unique_ptr<TIdStack> MakeWatchedAcceptStack() {
+  return std::make_unique<WatchedAcceptStack>();
+}
+
+class ListenerEndTest : public testing::ServerTest {
+ protected:
+  testing::ScopedStackImplementation stack_{&MakeWatchedAcceptStack};
+};
+
+TEST_F(ListenerEndTest, DeactivationEndsAWaitingAcceptWithoutAReport) {
+  acceptingThread = 0;
+  TIdTCPServer server;
+  AddLoopbackBinding(server);
+  std::vector<std::string> reports;  // read only after the listener was joined
+  server.OnListenException = [&](TIdListenerThread&, const std::exception& error) {
+    reports.emplace_back(error.what());
+  };
+  server.SetActive(true);
+  ASSERT_TRUE(testing::Eventually([] {
+    const int listener = acceptingThread;
+    return listener != 0 && testing::BlockedInAccept(listener);
+  }));
+  server.SetActive(false);
+  EXPECT_EQ(reports, std::vector<std::string>{});
 }
 
 }  // namespace

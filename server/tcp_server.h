@@ -29,6 +29,7 @@
 
 #include "net/id_component.h"
 #include "server/command_handler.h"
+#include "server/listen_queue.h"
 #include "server/locked_list.h"
 #include "server/peer_thread.h"
 #include "server/rfc_reply.h"
@@ -85,7 +86,7 @@ class TIdTCPServer : public TIdComponent {
   TIdRFCReply Greeting;
   TIdServerIntercept* Intercept() const noexcept { return intercept_; }
   void SetIntercept(TIdServerIntercept* intercept);  // referenced, not owned
-  int ListenQueue = 15;
+  int ListenQueue = LongestListenQueue();
   TIdRFCReply MaxConnectionReply;
   int MaxConnections = 0;  // 0: no limit; else the most connections served at once
   TIdAfterCommandHandlerEvent OnAfterCommandHandler;

@@ -11,6 +11,13 @@
 #include "stack/wsa_codes.h"
 
 namespace horalux {
+namespace {
+
+// WSA_OPERATION_ABORTED: how Wine ends an accept whose listening socket another thread
+// closed. It is that same end, not a failure to report (no errno maps to it on Linux).
+constexpr int kAcceptAborted = 995;
+
+}  // namespace
 
 TIdSocketHandle::TIdSocketHandle(TCollection* collection) : TCollectionItem(collection) {
   ClearBinding(true);
@@ -90,7 +97,9 @@ bool TIdSocketHandle::AcceptFrom(TIdStackSocketHandle listeningSocket) {
   int port = 0;
   const TIdStackSocketHandle accepted = stack.SockAccept(listeningSocket, address, port);
   const std::int64_t result = accepted == Id_INVALID_SOCKET ? Id_SOCKET_ERROR : 0;
-  if (stack.VerifySocketResult(result, {Id_WSAEINTR, Id_WSAENOTSOCK})) return false;
+  if (stack.VerifySocketResult(result, {Id_WSAEINTR, Id_WSAENOTSOCK, kAcceptAborted})) {
+    return false;
+  }
   socketId_ = accepted;
   hasSocket_.store(true);
   RefreshLocalBinding();
