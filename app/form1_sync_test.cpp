@@ -9,6 +9,7 @@
 #include "stack/platform_stack.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"
+#include "tests/support/stack/scoped_stack.h"
 #include "timeproto/time_client.h"
 
 namespace horalux::testing {
