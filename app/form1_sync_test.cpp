@@ -265,7 +265,7 @@ TEST_F(SyncTest, HostsKeepTheirBytesThroughTheRunTheLogAndSave) {
   EXPECT_EQ(LogLines(),
             std::vector<std::string>{"-> " + TimeTextNow() + "  " + host + " * difference 0 sec"});
   form->btSaveClick();
-  EXPECT_NE(StoreText().find("\"Host\"=\"" + host + "\""), std::string::npos);
+  EXPECT_EQ(StoredLine("Host"), "\"Host\"=\"" + host + "\"");
 }
 
 // A quit request (Exit, the close box, a termination signal) while a run waits on the
