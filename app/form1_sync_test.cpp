@@ -9,6 +9,7 @@
 #include "stack/platform_stack.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"
+#include "tests/support/stack/scoped_stack.h"
 #include "timeproto/time_client.h"
 
 namespace horalux::testing {
@@ -264,7 +265,7 @@ TEST_F(SyncTest, HostsKeepTheirBytesThroughTheRunTheLogAndSave) {
   EXPECT_EQ(LogLines(),
             std::vector<std::string>{"-> " + TimeTextNow() + "  " + host + " * difference 0 sec"});
   form->btSaveClick();
-  EXPECT_NE(StoreText().find("\"Host\"=\"" + host + "\""), std::string::npos);
+  EXPECT_EQ(StoredLine("Host"), "\"Host\"=\"" + host + "\"");
 }
 
 // A quit request (Exit, the close box, a termination signal) while a run waits on the

@@ -3,7 +3,7 @@
 
 #include "app/form1_test_support.h"
 #include "desktop/error_box_text.h"
-#include "platform/registry_file_store.h"
+#include "platform/code_page.h"
 #include "tests/support/loopback.h"
 #include "timeproto/time_server.h"
 
@@ -29,7 +29,7 @@ TEST_F(StartUpTest, FirstStartCreatesTheEmptyKeyAndShowsTheWindowWithoutWarning)
   Start();
   EXPECT_TRUE(view.visible);
   EXPECT_TRUE(view.messages.empty());
-  EXPECT_NE(StoreText().find("[HKEY_CURRENT_USER\\SOFTWARE\\Vantok\\Horalux]"), std::string::npos);
+  EXPECT_TRUE(StoreKeyExists());
   EXPECT_EQ(view.caption, "Horalux");
   EXPECT_EQ(view.hostItems, std::vector<std::string>{"time.example"});
   EXPECT_EQ(view.trayHint, "Horalux");
@@ -134,18 +134,17 @@ TEST_F(SaveTest, WritesTheFourValuesWithTheirTypes) {
   view.intervalPosition = 45;
   view.checked[TCheckBox::ckStartup] = false;
   form->btSaveClick();
-  const std::string text = StoreText();
-  EXPECT_NE(text.find("\"Host\"=\"time.example\""), std::string::npos) << text;
-  EXPECT_NE(text.find("\"Interval\"=dword:0000002d"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"Sync on Startup\"=dword:00000000"), std::string::npos) << text;
-  EXPECT_NE(text.find("\"Start Server\"=dword:00000000"), std::string::npos) << text;
+  EXPECT_EQ(StoredLine("Host"), "\"Host\"=\"time.example\"");
+  EXPECT_EQ(StoredLine("Interval"), "\"Interval\"=dword:0000002d");
+  EXPECT_EQ(StoredLine("Sync on Startup"), "\"Sync on Startup\"=dword:00000000");
+  EXPECT_EQ(StoredLine("Start Server"), "\"Start Server\"=dword:00000000");
   EXPECT_TRUE(view.messages.empty());
 }
 
 TEST_F(SaveTest, AnEmptyHostIsSavedAndTheNextStartShowsTheWindow) {
   view.hostText = "";
   form->btSaveClick();
-  EXPECT_NE(StoreText().find("\"Host\"=\"\""), std::string::npos) << StoreText();
+  EXPECT_EQ(StoredLine("Host"), "\"Host\"=\"\"");
   Stop();
   view.visible = false;
   Start();
@@ -154,15 +153,14 @@ TEST_F(SaveTest, AnEmptyHostIsSavedAndTheNextStartShowsTheWindow) {
 
 TEST_F(SaveTest, ARefusedWriteReachesTheErrorBoxWithAFullStop) {
   Stop();
-  // The store's folder turns into a file: no save can succeed, not even as root.
-  const std::string blocked = folder.File("blocked");
-  WriteFileText(blocked, "");
-  Start(std::make_unique<RegFileStore>(blocked + "/Horalux.reg", NewDefaultStoreFileSystem()));
+  refuseWrites = true;
+  Start();
   view.messages.clear();
   view.hostText = "time.example";
   EXPECT_FALSE(form->Guard([this] { form->btSaveClick(); }));
   EXPECT_EQ(view.messages,
-            Messages({TMessageKind::Error, "Horalux", "Konnte Daten für 'Host' nicht setzen."}));
+            Messages({TMessageKind::Error, "Horalux",
+                      EncodeCodePage(u"Konnte Daten f\u00fcr 'Host' nicht setzen.")}));
 }
 
 class WindowTest : public FormTest {

@@ -1,13 +1,66 @@
 #include "app/form1_test_support.h"
 
 #include <cstdio>
+#include <sstream>
+#include <stdexcept>
+#include <string_view>
 
+#include "app/settings_store.h"
 #include "base/main_thread.h"
 #include "net/anti_freeze.h"
-#include "platform/registry_file_store.h"
-#include "platform/store_file_system.h"
+#include "platform/regedit_format.h"
 
 namespace horalux::testing {
+namespace {
+
+// The test's registry as the controller sees it: the program's key is the test's own key,
+// so that tests running side by side under one Windows user never share their settings.
+class TestKeyStore : public RegistryStore {
+ public:
+  TestKeyStore(TestRegistry& registry, const bool& refuseWrites)
+      : registry_(registry), refuseWrites_(refuseWrites) {}
+
+  std::unique_ptr<RegistryKey> CreateKey(std::string_view subKey) override {
+    RegistryStore& inner = registry_.Store();
+    std::unique_ptr<RegistryKey> key =
+        inner.CreateKey(subKey == kSettingsKey ? std::string_view(registry_.SubKey()) : subKey);
+    if (key == nullptr) {
+      RecordFailure(inner.LastError());
+      return nullptr;
+    }
+    return std::make_unique<Key>(*this, std::move(key));
+  }
+
+ private:
+  class Key : public RegistryKey {
+   public:
+    Key(TestKeyStore& store, std::unique_ptr<RegistryKey> inner)
+        : RegistryKey(inner->Name()), store_(store), inner_(std::move(inner)) {}
+    RegQueryResult QueryValue(std::string_view name) const override {
+      return inner_->QueryValue(name);
+    }
+
+   private:
+    bool Store(const std::vector<RegNamedValue>& values, std::size_t& refused) override {
+      if (store_.refuseWrites_) {
+        refused = 0;
+        store_.RecordFailure("the test refuses every write");
+        return false;
+      }
+      if (inner_->SetValues(values, &refused)) return true;
+      store_.RecordFailure(store_.registry_.Store().LastError());
+      return false;
+    }
+
+    TestKeyStore& store_;
+    std::unique_ptr<RegistryKey> inner_;
+  };
+
+  TestRegistry& registry_;
+  const bool& refuseWrites_;
+};
+
+}  // namespace
 
 std::string FixedDateTimeFormats::DateText(const TSystemTime& time) const {
   char text[32];
@@ -33,11 +86,28 @@ FormTest::~FormTest() {
 }
 
 void FormTest::WriteStore(const std::string& valueLines) {
-  WriteFileText(folder.File("Horalux.reg"),
-                "REGEDIT4\n\n[HKEY_CURRENT_USER\\SOFTWARE\\Vantok\\Horalux]\n" + valueLines);
+  std::istringstream lines(valueLines);
+  std::string line;
+  while (std::getline(lines, line)) {
+    const std::optional<RegEntry> entry = ParseValueEntry(line);
+    if (!entry || entry->kind != RegEntry::Kind::Value) {
+      throw std::invalid_argument("not a value line: " + line);
+    }
+    registry->Plant(entry->name, entry->value);
+  }
 }
 
-std::string FormTest::StoreText() const { return ReadFileText(folder.File("Horalux.reg")); }
+std::string FormTest::StoredLine(const std::string& name) const {
+  const std::unique_ptr<RegistryKey> key = registry->Store().CreateKey(registry->SubKey());
+  if (key == nullptr) return "";
+  const RegQueryResult result = key->QueryValue(name);
+  if (result.status != RegQueryResult::Status::Found) return "";
+  const auto entry = FormatValueEntry(name, result.value);
+  if (!entry) return "";
+  std::string text;
+  for (const std::string& part : *entry) text += (text.empty() ? "" : "\n") + part;
+  return text;
+}
 
 void FormTest::WriteHostList(const std::string& content) {
   WriteFileText(folder.File("server.lst"), content);
@@ -45,9 +115,8 @@ void FormTest::WriteHostList(const std::string& content) {
 
 TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) {
   Form1Environment environment;
-  environment.store = store ? std::move(store)
-                            : std::make_unique<RegFileStore>(folder.File("Horalux.reg"),
-                                                             NewDefaultStoreFileSystem());
+  environment.store =
+      store ? std::move(store) : std::make_unique<TestKeyStore>(*registry, refuseWrites);
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<RecordingClockSetter>();
   clock = setter.get();

@@ -1,7 +1,8 @@
-// The controller under test: a recording view, a temporary store and host list, a clock
-// setter that records, fixed date and time formats, a fixed time zone, and peers on
-// loopback. While a run waits on the network, its idle steps run the view's events, as a
-// toolkit's loop would.
+// The controller under test: a recording view, this system's settings store with a key of
+// the test's own (a store file in a temporary folder on Linux, the registry on Windows), a
+// temporary host list, a clock setter that records, fixed date and time formats, a fixed
+// time zone, and peers on loopback. While a run waits on the network, its idle steps run
+// the view's events, as a toolkit's loop would.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 #include "app/form1_view_testing.h"
 #include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
+#include "platform/registry_store_testing.h"
 #include "platform/scoped_temp_dir.h"
 #include "tests/support/scoped_env.h"
 
@@ -35,12 +37,16 @@ class FormTest : public ::testing::Test {
   FormTest();
   ~FormTest() override;
 
-  // The store file's values, one REGEDIT4 line each, under the program's key.
+  // Stores values under the program's key, given as the registry editor exports them: one
+  // line each, such as "Host"="time.example" or "Interval"=dword:0000002d.
   void WriteStore(const std::string& valueLines);
-  std::string StoreText() const;
+  // The value under the program's key as such a line; empty when there is none.
+  std::string StoredLine(const std::string& name) const;
+  bool StoreKeyExists() const { return registry->KeyExists(); }
   void WriteHostList(const std::string& content);
-  // Builds the controller over `view` (or `over`); its start-up runs now. `store` replaces
-  // the store file with its own file layer when given.
+  // Builds the controller over `view` (or `over`); its start-up runs now. The controller
+  // takes `store` when given, and otherwise the test's registry, whose writes fail while
+  // `refuseWrites` is set.
   TForm1& Start(std::unique_ptr<RegistryStore> store = nullptr, TForm1View* over = nullptr);
   // Ends the controller, and with it its server and mirror.
   void Stop() { form.reset(); }
@@ -49,8 +55,10 @@ class FormTest : public ::testing::Test {
   // The time text of the local clock now, as the log writes it.
   std::string TimeTextNow() const;
 
-  ScopedTimeZone zone{"UTC"};
+  ScopedFixedTimeZone zone{FixedZone(0)};
   ScopedTempDir folder;
+  std::unique_ptr<TestRegistry> registry = NewTestRegistry();
+  bool refuseWrites = false;
   RecordingForm1View view;
   RecordingClockSetter* clock = nullptr;  // the controller's, once started
   int clientPort = 37;

@@ -6,7 +6,7 @@
 
 #include "stack/exceptions.h"
 #include "stack/platform_stack.h"
-#include "tests/support/scoped_env.h"
+#include "tests/support/stack/scoped_stack.h"
 
 namespace horalux {
 namespace {

@@ -14,7 +14,7 @@
 #include "stack/exceptions.h"
 #include "stack/platform_stack.h"
 #include "stack/wsa_codes.h"
-#include "tests/support/scoped_env.h"
+#include "tests/support/stack/scoped_stack.h"
 #include "tests/support/thread_state.h"
 
 namespace horalux {

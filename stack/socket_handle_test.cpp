@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <thread>
 #include <vector>
 
-#include "net/anti_freeze.h"
 #include "stack/exceptions.h"
 #include "stack/platform_stack.h"
 #include "stack/wsa_codes.h"
 #include "tests/support/loopback.h"
 #include "tests/support/process_counts.h"
-#include "tests/support/scoped_env.h"
+#include "tests/support/stack/accept_end.h"
+#include "tests/support/stack/scoped_stack.h"
 #include "tests/support/thread_state.h"
 
 namespace horalux {
@@ -203,77 +201,6 @@ TEST_F(SocketHandleTest, CopyBindingCopiesTheFourFieldsOnly) {
   EXPECT_EQ(target.PeerPort(), 98);
   EXPECT_EQ(target.ClientPortMin, 0);
   EXPECT_FALSE(target.HasSocket());
-}
-
-// Records the time-out of every wait; the waits themselves are real. A test may act
-// between two waits.
-std::vector<int> waits;
-std::function<void()> betweenWaits;
-class RecordingStack : public TIdStackPlatform {
- public:
-  int SockWait(TIdSocketList* read, TIdSocketList* write, int timeout,
-               TIdSocketList* error) override {
-    if (!waits.empty() && betweenWaits) betweenWaits();
-    waits.push_back(timeout);
-    return TIdStackPlatform::SockWait(read, write, timeout, error);
-  }
-};
-std::unique_ptr<TIdStack> MakeRecordingStack() { return std::make_unique<RecordingStack>(); }
-
-class PollSlicingTest : public ::testing::Test {
- protected:
-  PollSlicingTest() : recording(&MakeRecordingStack) {
-    waits.clear();
-    betweenWaits = nullptr;
-    TIdAntiFreeze::InstallPendingWork({[this] { ++idleSteps; }, nullptr});
-    handle.OpenHandle();
-    handle.SetPeerAddress("127.0.0.1", listener.Port());
-    EXPECT_EQ(handle.ConnectPeer(), 0);
-    peer = listener.Accept();
-  }
-  ~PollSlicingTest() override {
-    TIdAntiFreeze::InstallPendingWork({});
-    betweenWaits = nullptr;
-  }
-
-  testing::ScopedStackImplementation recording;
-  testing::StackUser user;
-  TIdAntiFreeze antiFreeze;
-  RawListener listener;
-  TIdSocketHandle handle;
-  testing::RawFd peer;
-  int idleSteps = 0;
-};
-
-TEST_F(PollSlicingTest, MainThreadWaitsInWholeSlicesWithAnIdleStepAfterEach) {
-  EXPECT_FALSE(handle.PollReadable(1000));
-  EXPECT_EQ(waits, (std::vector<int>{250, 250, 250, 250}));
-  EXPECT_EQ(idleSteps, 4);
-}
-
-TEST_F(PollSlicingTest, TheOddPartComesFirst) {
-  EXPECT_FALSE(handle.PollReadable(1100));
-  EXPECT_EQ(waits, (std::vector<int>{100, 250, 250, 250, 250}));
-}
-
-TEST_F(PollSlicingTest, DataEndsTheWaitAfterItsSlice) {
-  betweenWaits = [&] {
-    if (waits.size() == 1) testing::WriteAll(peer.get(), "x");
-  };
-  EXPECT_TRUE(handle.PollReadable(1000));
-  EXPECT_GE(waits.size(), 2u);
-  EXPECT_LT(waits.size(), 4u);
-  EXPECT_EQ(idleSteps, static_cast<int>(waits.size()) - 1);  // the finding wait is not idle
-}
-
-TEST_F(PollSlicingTest, OtherThreadsAndInactiveAntiFreezeWaitOnce) {
-  std::thread other([&] { EXPECT_FALSE(handle.PollReadable(100)); });
-  other.join();
-  EXPECT_EQ(waits, std::vector<int>{100});
-  antiFreeze.Active = false;
-  EXPECT_FALSE(handle.PollReadable(60));
-  EXPECT_EQ(waits, (std::vector<int>{100, 60}));
-  EXPECT_EQ(idleSteps, 0);
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include "stack/wsa_codes.h"
 #include "tests/support/loopback.h"
 #include "tests/support/process_counts.h"
+#include "tests/support/stack/accept_end.h"
 #include "tests/support/thread_state.h"
-#include "tests/support/wine.h"
 
 namespace horalux {
 namespace {

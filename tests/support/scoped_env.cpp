@@ -45,11 +45,4 @@ ScopedEnvVar::ScopedEnvVar(const char* name, const char* value) : name_(name) {
 
 ScopedEnvVar::~ScopedEnvVar() { SetEnvVar(name_, previous_ ? previous_->c_str() : nullptr); }
 
-ScopedStackImplementation::ScopedStackImplementation(TIdStackClass implementation)
-    : previous_(StackImplementation) {
-  StackImplementation = implementation;
-}
-
-ScopedStackImplementation::~ScopedStackImplementation() { StackImplementation = previous_; }
-
 }  // namespace horalux::testing

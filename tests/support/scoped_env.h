@@ -1,14 +1,11 @@
-// Scoped changes to process-wide settings that tests need: the time zone, environment
-// variables, the stack class, a component that keeps the shared stack alive.
+// Scoped changes to process-wide settings that tests need: the time zone and environment
+// variables. The socket stack's are in tests/support/stack/scoped_stack.h.
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/time_zone.h"
-#include "net/id_component.h"
-#include "stack/stack.h"
 
 namespace horalux::testing {
 
@@ -58,27 +55,5 @@ class ScopedEnvVar {
 
 // Sets (or, for nullptr, removes) an environment variable of this process.
 void SetEnvVar(const char* name, const char* value);
-
-// Puts another stack class in place. Requires: no network component exists.
-class ScopedStackImplementation {
- public:
-  explicit ScopedStackImplementation(TIdStackClass implementation);
-  ~ScopedStackImplementation();
-  ScopedStackImplementation(const ScopedStackImplementation&) = delete;
-  ScopedStackImplementation& operator=(const ScopedStackImplementation&) = delete;
-
- private:
-  TIdStackClass previous_;
-};
-
-// Keeps the shared stack alive for raw socket work in a test.
-class StackUser {
- public:
-  StackUser() : component_(std::make_unique<TIdComponent>()) {}
-  TIdStack& Stack() { return SharedStack(); }
-
- private:
-  std::unique_ptr<TIdComponent> component_;
-};
 
 }  // namespace horalux::testing

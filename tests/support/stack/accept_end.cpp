@@ -1,6 +1,7 @@
-#include "tests/support/wine.h"
+#include "tests/support/stack/accept_end.h"
 
 #include "stack/wsa_codes.h"
+#include "tests/support/wine.h"
 
 namespace horalux::testing {
 namespace {
