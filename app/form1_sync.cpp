@@ -112,7 +112,10 @@ void TForm1::QueryAndSetClock(TSyncOrigin origin) {
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const TSystemTime local = DateTimeToSystemTime(serverTime);
   const std::int32_t bias = idTime_->BiasMinutes();
-  std::string refusal = ClockStepRefusal(UtcMillisecondsOf(local, bias), difference, origin);
+  const TClockStep step{.hostUtcMs = UtcMillisecondsOf(local, bias),
+                        .localUtcMs = UtcMillisecondsOf(DateTimeToSystemTime(localNow), bias),
+                        .differenceSeconds = difference};
+  std::string refusal = ClockStepRefusal(step, origin);
   // Our own checks say what to do; the system's refusals are a matter of rights.
   std::string advice;
   if (refusal.empty()) {
