@@ -134,7 +134,7 @@ TEST_F(FormTest, AConnectionThatGetsNoThreadIsSaidOnStandardError) {
   Stop();
   ::close(descriptor);
   EXPECT_EQ(ReadFileText(said).substr(0, ReadFileText(said).find('\n')),
-            "Horalux: the time server could not serve a client: cannot create thread: Resource "
+            "horalux: the time server could not serve a client: cannot create thread: Resource "
             "temporarily unavailable");
 }
 

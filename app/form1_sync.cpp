@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/log_lines.h"
 #include "app/tray_image.h"
+#include "base/notice_name.h"
 #include "platform/clock_setter.h"
 #include "server/peer_thread.h"
 #include "stack/exceptions.h"
@@ -87,7 +88,7 @@ void TForm1::RunSync(TSyncOrigin origin) {
   } catch (const std::exception& failure) {
     if (quitRequested_) return;  // ended by QuitRequested
     const std::string why = UnreachableText(idTime_->Host, FailureMessage(failure));
-    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), "horalux: " + why);
+    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), NoticePrefix() + why);
     SetTrayImage(tiFailed);
     NotifyUnreachable(why);
   }
