@@ -19,6 +19,7 @@
 #include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
+#include "platform/scoped_temp_dir.h"
 #include "timeproto/time_server.h"
 
 namespace horalux {
@@ -54,10 +55,10 @@ class WindowTest : public ::testing::Test {
     form.reset();
     RemoveEventLoopHooks();
   }
-  TForm1& StartWindow() {
+  TForm1& StartWindow(const std::string& hostListPath = "no such folder\\server.lst") {
     Form1Environment environment;
     environment.store = NewUserRegistryStore();
-    environment.hostListPath = "no such folder\\server.lst";
+    environment.hostListPath = hostListPath;
     environment.clockSetter = std::make_unique<RecordingClockSetter>();
     environment.formats = std::make_unique<TWin32DateTimeFormats>();
     environment.timeServerPort = 0;
@@ -209,6 +210,62 @@ TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
   ::SendMessageA(edit, EM_SETSEL, 40'000, 40'000);
   ::SendMessageA(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>("x"));  // as typed
   EXPECT_EQ(window.HostText(), host + "x");
+}
+
+// The program's settings in the test prefix's registry, as the registry editor imports them
+// from a Unicode export: by the wide calls. Gone again with the object.
+class ImportedSettings {
+ public:
+  explicit ImportedSettings(const std::wstring& host) {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                      nullptr);
+    ::RegSetValueExW(key_, L"Host", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+                     static_cast<DWORD>((host.size() + 1) * sizeof(wchar_t)));
+    const DWORD interval = 300;
+    const DWORD off = 0;
+    ::RegSetValueExW(key_, L"Interval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&interval), 4);
+    for (const wchar_t* name : {L"Sync on Startup", L"Start Server"}) {
+      ::RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), 4);
+    }
+  }
+  ~ImportedSettings() {
+    for (const wchar_t* name : {L"Host", L"Interval", L"Sync on Startup", L"Start Server"}) {
+      ::RegDeleteValueW(key_, name);
+    }
+    ::RegCloseKey(key_);
+  }
+  ImportedSettings(const ImportedSettings&) = delete;
+  ImportedSettings& operator=(const ImportedSettings&) = delete;
+
+  std::wstring Host() const {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    ::RegQueryValueExW(key_, L"Host", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    return text;
+  }
+
+ private:
+  static constexpr const wchar_t* kKey = L"SOFTWARE\\Vantok\\Horalux";
+  HKEY key_ = nullptr;
+};
+
+// A host that the ANSI code page (1252 here) cannot hold whole shows as far as it can, and
+// Save Settings leaves it in the registry as it was; a host typed over it is saved.
+TEST_F(WindowTest, SaveLeavesAHostBeyondTheCodePageWhole) {
+  const std::wstring imported = L"zh-\u4e2d-\u00e9.example";
+  const ImportedSettings settings(imported);
+  const testing::ScopedTempDir folder;
+  testing::WriteFileText(folder.File("server.lst"), "");
+  StartWindow(folder.File("server.lst"));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(window.HostText(), "zh-?-\xe9.example");
+  ::SendMessageA(Control(idBtSave), BM_CLICK, 0, 0);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(settings.Host(), imported);
+
+  window.SetHostText("time.example");
+  ::SendMessageA(Control(idBtSave), BM_CLICK, 0, 0);
+  EXPECT_EQ(settings.Host(), L"time.example");
 }
 
 TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
