@@ -14,6 +14,7 @@
 #include "app/form1.h"
 #include "app/log_view_cases_testing.h"
 #include "app/win32/event_loop_hooks.h"
+#include "app/win32/log_edit.h"
 #include "app/win32/win32_date_time_formats.h"
 #include "desktop/application.h"
 #include "desktop/win32/win32_toolkit.h"
@@ -287,6 +288,34 @@ TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
   EXPECT_STREQ(text, " NTP Server not running");
   ::SendMessageA(Control(idStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "\t\t2026-12-08 14:03:07");  // right-aligned
+}
+
+// A line of a hundred thousand characters (a host of that length) shows its time and its
+// outcome, from its start; the control holds a bounded part of it, so that it paints at once.
+TEST_F(WindowTest, AVeryLongLineShowsItsStartAndItsEndFromItsStart) {
+  StartWindow();
+  const std::string first = "-> 4:23:00 PM  127.0.0.1 * difference +1 sec";
+  const std::string line = "-> 4:23:59 PM  " + std::string(100'000, 'h') + " *** Connect Error ***";
+  window.ChangeLog(0, {first, line});
+  const std::string shown = ShownLogLine(line);
+  EXPECT_LE(shown.size(), kLongestShownLine);
+  EXPECT_TRUE(shown.starts_with("-> 4:23:59 PM  hhh"));
+  EXPECT_TRUE(shown.ends_with("hhh *** Connect Error ***"));
+  EXPECT_NE(shown.find(kCutMark), std::string::npos);
+  const HWND log = Control(idLog);
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(log)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextA(log, text.data(), static_cast<int>(text.size()))));
+  EXPECT_EQ(text, first + "\r\n" + shown);
+  const auto x = [log](std::size_t at) {
+    return static_cast<short>(LOWORD(::SendMessageA(log, EM_POSFROMCHAR, at, 0)));
+  };
+  EXPECT_EQ(x(first.size() + 2), x(0));  // the newest line from its start, not sideways
+
+  for (const std::size_t size : {std::size_t{0}, kLongestShownLine}) {
+    EXPECT_EQ(ShownLogLine(std::string(size, 'x')), std::string(size, 'x'));
+  }
+  EXPECT_LE(ShownLogLine(std::string(kLongestShownLine + 1, 'x')).size(), kLongestShownLine);
 }
 
 // The log as a user works it: keys through the dialog keys as the loop hands them over,
