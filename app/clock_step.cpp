@@ -8,13 +8,13 @@ std::int64_t BuildDayUtcMs() {
   return (kSourceDate - kSourceDate % kSecondsPerDay) * 1000;
 }
 
-std::string ClockStepRefusal(std::int64_t hostUtcMs, std::int64_t differenceSeconds,
-                             TSyncOrigin origin) {
-  if (hostUtcMs < BuildDayUtcMs()) return kBeforeBuildReason;
-  const bool tooLarge = differenceSeconds > kMostAutomaticStepSeconds ||
-                        differenceSeconds < -kMostAutomaticStepSeconds;
-  if (origin == TSyncOrigin::Automatic && tooLarge) return kStepTooLargeReason;
-  return {};
+std::string ClockStepRefusal(const TClockStep& step, TSyncOrigin origin) {
+  const std::int64_t floor = BuildDayUtcMs();
+  if (step.hostUtcMs < floor) return kBeforeBuildReason;
+  if (origin == TSyncOrigin::User || step.localUtcMs < floor) return {};
+  const bool tooLarge = step.differenceSeconds > kMostAutomaticStepSeconds ||
+                        step.differenceSeconds < -kMostAutomaticStepSeconds;
+  return tooLarge ? kStepTooLargeReason : "";
 }
 
 }  // namespace horalux

@@ -2,7 +2,9 @@
 // authenticates: a host on the path (a hostile network, a spoofed name, a broken server)
 // can answer any of 136 years. An automatic run moves the clock only a bounded step; no
 // run sets a time from before the day this program was built. Sync Now is the user's own
-// request and takes any step above that floor.
+// request and takes any step above that floor. A local clock that reads before that day is
+// known to be wrong (a dead clock battery, a board without a clock): there the bound would
+// keep it wrong for good, so any run may move it up to a time above the floor.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +29,16 @@ inline constexpr const char* kStepTooLargeReason =
 // (from the build: the last commit's date).
 std::int64_t BuildDayUtcMs();
 
-// Why the clock must stay as it is for an answer at `hostUtcMs` that differs from the local
-// clock by `differenceSeconds`: one of the reasons above (the floor first), or empty.
-std::string ClockStepRefusal(std::int64_t hostUtcMs, std::int64_t differenceSeconds,
-                             TSyncOrigin origin);
+// One answer against the local clock, both in milliseconds since 1970-01-01 UTC, with the
+// difference in whole seconds as the run measured it (positive: the local clock is ahead).
+struct TClockStep {
+  std::int64_t hostUtcMs = 0;
+  std::int64_t localUtcMs = 0;
+  std::int64_t differenceSeconds = 0;
+};
+
+// Why the clock must stay as it is for `step`: one of the reasons above (the floor first),
+// or empty.
+std::string ClockStepRefusal(const TClockStep& step, TSyncOrigin origin);
 
 }  // namespace horalux

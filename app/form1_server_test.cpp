@@ -33,7 +33,7 @@ TEST_F(FormTest, AConnectionThatGetsNoThreadIsSaidOnStandardError) {
   EXPECT_TRUE(Eventually([&] { return said.Text().find('\n') != std::string::npos; }));
   Stop();
   EXPECT_EQ(said.Text().substr(0, said.Text().find('\n')),
-            "Horalux: the time server could not serve a client: cannot create thread: Resource "
+            "horalux: the time server could not serve a client: cannot create thread: Resource "
             "temporarily unavailable");
 }
 

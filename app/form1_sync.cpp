@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/log_lines.h"
 #include "app/tray_image.h"
+#include "base/notice_name.h"
 #include "platform/clock_setter.h"
 #include "server/peer_thread.h"
 #include "stack/exceptions.h"
@@ -87,7 +88,7 @@ void TForm1::RunSync(TSyncOrigin origin) {
   } catch (const std::exception& failure) {
     if (quitRequested_) return;  // ended by QuitRequested
     const std::string why = UnreachableText(idTime_->Host, FailureMessage(failure));
-    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), "horalux: " + why);
+    AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), NoticePrefix() + why);
     SetTrayImage(tiFailed);
     NotifyUnreachable(why);
   }
@@ -112,7 +113,10 @@ void TForm1::QueryAndSetClock(TSyncOrigin origin) {
   const std::int64_t difference = DifferenceSeconds(localNow, serverTime);
   const TSystemTime local = DateTimeToSystemTime(serverTime);
   const std::int32_t bias = idTime_->BiasMinutes();
-  std::string refusal = ClockStepRefusal(UtcMillisecondsOf(local, bias), difference, origin);
+  const TClockStep step{.hostUtcMs = UtcMillisecondsOf(local, bias),
+                        .localUtcMs = UtcMillisecondsOf(DateTimeToSystemTime(localNow), bias),
+                        .differenceSeconds = difference};
+  std::string refusal = ClockStepRefusal(step, origin);
   // Our own checks say what to do; the system's refusals are a matter of rights.
   std::string advice;
   if (refusal.empty()) {

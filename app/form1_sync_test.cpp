@@ -177,31 +177,54 @@ TEST_F(SyncTest, StartUpRunHappensWithTheWindowHidden) {
 }
 
 // An automatic run (at start-up, by the minute counter) moves the clock at most 15 hours
-// either way, Sync Now any step; no run sets a time from before the build. A refused step is
-// said as any other reason the clock was not set, and never reaches the clock setter, which
-// otherwise gets the host's moment (in a zone two hours east here).
+// either way, Sync Now any step; no run sets a time from before the build. A local clock
+// that reads before the build is wrong, and any run moves it up to a host above the floor.
+// A refused step is said as any other reason the clock was not set, and never reaches the
+// clock setter, which otherwise gets the host's moment (in a zone two hours east here).
 TEST_F(SyncTest, AutomaticRunsKeepToTheBoundAndNoRunGoesBelowTheBuildDay) {
   const ScopedFixedTimeZone twoHoursEast(FixedZone(-120));
   const std::int64_t hour = 3600;
   const std::int64_t twentyYears = 7305 * 24 * hour;
-  const std::int64_t beforeBuild = BuildDayUtcMs() / 1000 - 1 - kServerUtcSeconds;
+  const std::int64_t atFloor = BuildDayUtcMs() / 1000 - kServerUtcSeconds;
+  const std::int64_t beforeBuild = atFloor - 1;
+  const std::int64_t in2001 = 978'307'200 - kServerUtcSeconds;  // 2001-01-01 00:00 UTC
   const std::string bound = kStepTooLargeReason;
   const std::string floor = kBeforeBuildReason;
   enum Road { kStartUp, kMinuteCounter, kSyncNow };
   const struct {
     Road road;
-    std::int64_t hostAhead;  // seconds
-    std::string refusal;     // empty: the clock is set
+    std::int64_t hostAhead;   // seconds from kServerUtcSeconds
+    std::string refusal;      // empty: the clock is set
+    std::int64_t localAhead;  // seconds from kServerUtcSeconds
   } cases[] = {
-      {kStartUp, twentyYears, bound},       {kStartUp, -16 * hour, bound},
-      {kStartUp, -14 * hour, ""},           {kStartUp, beforeBuild, floor},
-      {kMinuteCounter, twentyYears, bound}, {kMinuteCounter, -16 * hour, bound},
-      {kMinuteCounter, -14 * hour, ""},     {kMinuteCounter, beforeBuild, floor},
-      {kSyncNow, twentyYears, ""},          {kSyncNow, -16 * hour, ""},
-      {kSyncNow, beforeBuild, floor},
+      {kStartUp, twentyYears, bound, 0},
+      {kStartUp, -16 * hour, bound, 0},
+      {kStartUp, -14 * hour, "", 0},
+      {kStartUp, beforeBuild, floor, 0},
+      {kMinuteCounter, twentyYears, bound, 0},
+      {kMinuteCounter, -16 * hour, bound, 0},
+      {kMinuteCounter, -14 * hour, "", 0},
+      {kMinuteCounter, beforeBuild, floor, 0},
+      {kSyncNow, twentyYears, "", 0},
+      {kSyncNow, -16 * hour, "", 0},
+      {kSyncNow, beforeBuild, floor, 0},
+      // The bound's edges, as the run measures the difference.
+      {kStartUp, 54'000, "", 0},
+      {kStartUp, 54'001, bound, 0},
+      {kMinuteCounter, -54'000, "", 0},
+      {kMinuteCounter, -54'001, bound, 0},
+      // A local clock known to be wrong, and the floor's edge for it.
+      {kStartUp, 0, "", in2001},
+      {kMinuteCounter, twentyYears, "", in2001},
+      {kStartUp, in2001, floor, in2001},
+      {kStartUp, beforeBuild, floor, in2001},
+      {kStartUp, atFloor, "", in2001},
+      {kSyncNow, 0, "", in2001},
+      {kStartUp, beforeBuild + 16 * hour, "", beforeBuild},
+      {kStartUp, atFloor + 16 * hour, bound, atFloor},
   };
-  localClock = [] { return kServerTime + 2.0 / 24; };  // local time, two hours east
   for (const auto& step : cases) {
+    localClock = [&step] { return kServerTime + 2.0 / 24 + step.localAhead * kSecond; };
     const std::int64_t hostUtc = kServerUtcSeconds + step.hostAhead;
     const std::size_t notifiedBefore = view.notifications.size();
     StartWith({TimeBytes(static_cast<std::uint32_t>(hostUtc + kSecondsFrom1900To1970))},
@@ -209,11 +232,13 @@ TEST_F(SyncTest, AutomaticRunsKeepToTheBoundAndNoRunGoesBelowTheBuildDay) {
                   (step.road == kStartUp ? "1" : "0") + "\n\"Start Server\"=dword:00000000\n");
     if (step.road == kMinuteCounter) form->Timer2Timer();
     if (step.road == kSyncNow) form->btSyncClick();
-    const std::string what =
-        std::to_string(step.road) + ", " + std::to_string(step.hostAhead) + " s";
+    const std::string what = std::to_string(step.road) + ", host " +
+                             std::to_string(step.hostAhead) + " s, local " +
+                             std::to_string(step.localAhead) + " s";
     ASSERT_EQ(LogLines().size(), 1u) << what;
     const std::string line = LogLines()[0];
-    EXPECT_NE(line.find(DifferenceText(-step.hostAhead)), std::string::npos) << what << line;
+    EXPECT_NE(line.find(DifferenceText(step.localAhead - step.hostAhead)), std::string::npos)
+        << what << line;
     if (step.refusal.empty()) {
       ASSERT_EQ(clock->requests.size(), 1u) << what;
       EXPECT_EQ(clock->requests[0].UtcMilliseconds(), hostUtc * 1000) << what;

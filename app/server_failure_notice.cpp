@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/log_lines.h"
+#include "base/notice_name.h"
 
 namespace horalux {
 
@@ -14,8 +15,8 @@ void ServerFailureNotice::Report(const std::exception& failure) {
   std::lock_guard lock(mutex_);
   if (lastLine_ && now - *lastLine_ < kSpacing) return;
   lastLine_ = now;
-  const std::string line =
-      "Horalux: the time server could not serve a client: " + OneLineReason(failure.what()) + "\n";
+  const std::string line = NoticePrefix() + "the time server could not serve a client: " +
+                           OneLineReason(failure.what()) + "\n";
   sink_.WriteSome(line);
 }
 

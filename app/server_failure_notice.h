@@ -1,7 +1,7 @@
 // A line on standard error when the time server could not take a connection (the system
 // made no thread for it, say at a process limit, or an accept failed): its client got no
 // time, and nothing in the window says so. An administrator reads why there:
-//   Horalux: the time server could not serve a client: cannot create thread: Resource ...
+//   horalux: the time server could not serve a client: cannot create thread: Resource ...
 // At most one line a second, however often it fails, so that a lasting failure does not
 // flood the journal; a line that standard error cannot take at once is dropped, so that a
 // listener never waits for it.

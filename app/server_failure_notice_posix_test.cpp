@@ -34,11 +34,11 @@ TEST(ServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
   for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;) said.append(chunk, n);
   ::close(fds[0]);
   EXPECT_EQ(said,
-            "Horalux: the time server could not serve a client: cannot create thread: Resource "
+            "horalux: the time server could not serve a client: cannot create thread: Resource "
             "temporarily unavailable\n"
-            "Horalux: the time server could not serve a client: Socket Error # 10024 Too many "
+            "horalux: the time server could not serve a client: Socket Error # 10024 Too many "
             "open files.\n"
-            "Horalux: the time server could not serve a client: a \\x1b[2J reason\n");
+            "horalux: the time server could not serve a client: a \\x1b[2J reason\n");
 }
 
 }  // namespace

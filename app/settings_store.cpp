@@ -4,6 +4,7 @@
 
 #include "app/registry_exception.h"
 #include "base/format.h"
+#include "base/notice_name.h"
 #include "platform/code_page.h"
 
 namespace horalux {
@@ -14,7 +15,7 @@ namespace {
 }
 
 void ReportToStandardError(const std::string& reason) {
-  std::fprintf(stderr, "Horalux: settings not saved: %s\n", reason.c_str());
+  std::fprintf(stderr, "%ssettings not saved: %s\n", NoticePrefix().c_str(), reason.c_str());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/format.h"
+#include "base/notice_name.h"
 
 namespace horalux {
 namespace {
@@ -12,8 +13,8 @@ std::string GuardName(const std::string& title, const char* kind) {
 }
 
 // Never locks the user out: without the locks the program runs unguarded.
-void ReportUnguarded(const std::string& title, const NamedMutex& mutex) {
-  std::fprintf(stderr, "%s: running without the single-instance guard: %s\n", title.c_str(),
+void ReportUnguarded(const NamedMutex& mutex) {
+  std::fprintf(stderr, "%srunning without the single-instance guard: %s\n", NoticePrefix().c_str(),
                mutex.Problem().c_str());
 }
 
@@ -40,7 +41,7 @@ bool TabfOneInstance::AnotherInstanceRunning() {
   const TLockResult checkResult = checking.TryLock();
   if (checkResult == TLockResult::HeldElsewhere) return true;
   if (checkResult == TLockResult::Failed) {
-    ReportUnguarded(names.title, checking);
+    ReportUnguarded(checking);
     return false;
   }
 
@@ -48,7 +49,7 @@ bool TabfOneInstance::AnotherInstanceRunning() {
   const TLockResult result = instance->TryLock();
   if (result == TLockResult::HeldElsewhere) return true;
   if (result == TLockResult::Failed) {
-    ReportUnguarded(names.title, *instance);
+    ReportUnguarded(*instance);
     return false;
   }
   instanceMutex_ = std::move(instance);

@@ -13,6 +13,7 @@
 #include "app/qt/qt_date_time_formats.h"
 #include "app/qt/termination_signals.h"
 #include "app/qt/tray_images.h"
+#include "base/notice_name.h"
 #include "desktop/application.h"
 #include "desktop/qt/clock_service.h"
 #include "desktop/qt/qt_toolkit.h"
@@ -34,7 +35,8 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
       std::fputs("Horalux " HORALUX_VERSION "\n", stdout);
       return 0;
     case horalux::CommandLineAction::kError:
-      std::fprintf(stderr, "horalux: %s (see horalux --help)\n", action.error.c_str());
+      std::fprintf(stderr, "%s%s (see %s --help)\n", horalux::NoticePrefix().c_str(),
+                   action.error.c_str(), argv[0]);
       return 2;
   }
   return 2;
@@ -43,6 +45,7 @@ std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  horalux::SetNoticeName(argv[0]);
   horalux::IgnoreBrokenPipes();
   if (const std::optional<int> answered = AnswerCommandLine(argc, argv)) return *answered;
   QApplication qtApplication(argc, argv);

@@ -14,11 +14,13 @@
 #include "app/form1.h"
 #include "app/log_view_cases_testing.h"
 #include "app/win32/event_loop_hooks.h"
+#include "app/win32/log_edit.h"
 #include "app/win32/win32_date_time_formats.h"
 #include "desktop/application.h"
 #include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
+#include "platform/scoped_temp_dir.h"
 #include "timeproto/time_server.h"
 
 namespace horalux {
@@ -54,10 +56,10 @@ class WindowTest : public ::testing::Test {
     form.reset();
     RemoveEventLoopHooks();
   }
-  TForm1& StartWindow() {
+  TForm1& StartWindow(const std::string& hostListPath = "no such folder\\server.lst") {
     Form1Environment environment;
     environment.store = NewUserRegistryStore();
-    environment.hostListPath = "no such folder\\server.lst";
+    environment.hostListPath = hostListPath;
     environment.clockSetter = std::make_unique<RecordingClockSetter>();
     environment.formats = std::make_unique<TWin32DateTimeFormats>();
     environment.timeServerPort = 0;
@@ -211,6 +213,62 @@ TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
   EXPECT_EQ(window.HostText(), host + "x");
 }
 
+// The program's settings in the test prefix's registry, as the registry editor imports them
+// from a Unicode export: by the wide calls. Gone again with the object.
+class ImportedSettings {
+ public:
+  explicit ImportedSettings(const std::wstring& host) {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                      nullptr);
+    ::RegSetValueExW(key_, L"Host", 0, REG_SZ, reinterpret_cast<const BYTE*>(host.c_str()),
+                     static_cast<DWORD>((host.size() + 1) * sizeof(wchar_t)));
+    const DWORD interval = 300;
+    const DWORD off = 0;
+    ::RegSetValueExW(key_, L"Interval", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&interval), 4);
+    for (const wchar_t* name : {L"Sync on Startup", L"Start Server"}) {
+      ::RegSetValueExW(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&off), 4);
+    }
+  }
+  ~ImportedSettings() {
+    for (const wchar_t* name : {L"Host", L"Interval", L"Sync on Startup", L"Start Server"}) {
+      ::RegDeleteValueW(key_, name);
+    }
+    ::RegCloseKey(key_);
+  }
+  ImportedSettings(const ImportedSettings&) = delete;
+  ImportedSettings& operator=(const ImportedSettings&) = delete;
+
+  std::wstring Host() const {
+    wchar_t text[256] = {};
+    DWORD size = sizeof text - sizeof(wchar_t);
+    ::RegQueryValueExW(key_, L"Host", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+    return text;
+  }
+
+ private:
+  static constexpr const wchar_t* kKey = L"SOFTWARE\\Vantok\\Horalux";
+  HKEY key_ = nullptr;
+};
+
+// A host that the ANSI code page (1252 here) cannot hold whole shows as far as it can, and
+// Save Settings leaves it in the registry as it was; a host typed over it is saved.
+TEST_F(WindowTest, SaveLeavesAHostBeyondTheCodePageWhole) {
+  const std::wstring imported = L"zh-\u4e2d-\u00e9.example";
+  const ImportedSettings settings(imported);
+  const testing::ScopedTempDir folder;
+  testing::WriteFileText(folder.File("server.lst"), "");
+  StartWindow(folder.File("server.lst"));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(window.HostText(), "zh-?-\xe9.example");
+  ::SendMessageA(Control(idBtSave), BM_CLICK, 0, 0);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(settings.Host(), imported);
+
+  window.SetHostText("time.example");
+  ::SendMessageA(Control(idBtSave), BM_CLICK, 0, 0);
+  EXPECT_EQ(settings.Host(), L"time.example");
+}
+
 TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
   StartWindow();
   window.ChangeLog(0, {"one", "two"});
@@ -230,6 +288,34 @@ TEST_F(WindowTest, LogAndStatusBarShowWhatTheyAreTold) {
   EXPECT_STREQ(text, " NTP Server not running");
   ::SendMessageA(Control(idStatusBar), SB_GETTEXTA, 1, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "\t\t2026-12-08 14:03:07");  // right-aligned
+}
+
+// A line of a hundred thousand characters (a host of that length) shows its time and its
+// outcome, from its start; the control holds a bounded part of it, so that it paints at once.
+TEST_F(WindowTest, AVeryLongLineShowsItsStartAndItsEndFromItsStart) {
+  StartWindow();
+  const std::string first = "-> 4:23:00 PM  127.0.0.1 * difference +1 sec";
+  const std::string line = "-> 4:23:59 PM  " + std::string(100'000, 'h') + " *** Connect Error ***";
+  window.ChangeLog(0, {first, line});
+  const std::string shown = ShownLogLine(line);
+  EXPECT_LE(shown.size(), kLongestShownLine);
+  EXPECT_TRUE(shown.starts_with("-> 4:23:59 PM  hhh"));
+  EXPECT_TRUE(shown.ends_with("hhh *** Connect Error ***"));
+  EXPECT_NE(shown.find(kCutMark), std::string::npos);
+  const HWND log = Control(idLog);
+  std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(log)) + 1, '\0');
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextA(log, text.data(), static_cast<int>(text.size()))));
+  EXPECT_EQ(text, first + "\r\n" + shown);
+  const auto x = [log](std::size_t at) {
+    return static_cast<short>(LOWORD(::SendMessageA(log, EM_POSFROMCHAR, at, 0)));
+  };
+  EXPECT_EQ(x(first.size() + 2), x(0));  // the newest line from its start, not sideways
+
+  for (const std::size_t size : {std::size_t{0}, kLongestShownLine}) {
+    EXPECT_EQ(ShownLogLine(std::string(size, 'x')), std::string(size, 'x'));
+  }
+  EXPECT_LE(ShownLogLine(std::string(kLongestShownLine + 1, 'x')).size(), kLongestShownLine);
 }
 
 // The log as a user works it: keys through the dialog keys as the loop hands them over,

@@ -1,6 +1,7 @@
 #include "app/win32/log_edit.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace horalux {
 namespace {
@@ -52,7 +53,7 @@ void AppendLines(HWND log, const std::vector<std::string>& appended) {
   std::string text;
   for (const std::string& line : appended) {
     if (!text.empty() || length > 0) text += "\r\n";
-    text += line;
+    text += ShownLogLine(line);
   }
   Send(log, EM_SETSEL, length, length);
   Send(log, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
@@ -88,6 +89,26 @@ void GiveBack(HWND log, const Reading& reading, std::size_t removedLines, LRESUL
 }
 
 }  // namespace
+
+// One pass over the line with the code page's own steps, so that no double-byte character
+// is split: the head ends at the first character boundary at or after its share, the tail
+// starts at the first one from which at most its share remains.
+std::string ShownLogLine(const std::string& line) {
+  if (line.size() <= kLongestShownLine) return line;
+  const std::size_t share = (kLongestShownLine - std::string_view(kCutMark).size()) / 2;
+  const char* const begin = line.c_str();
+  const char* const end = begin + line.size();
+  const char* headEnd = nullptr;
+  const char* tailStart = nullptr;
+  for (const char* at = begin; at < end && tailStart == nullptr;) {
+    if (headEnd == nullptr && static_cast<std::size_t>(at - begin) >= share) headEnd = at;
+    if (headEnd != nullptr && static_cast<std::size_t>(end - at) <= share) tailStart = at;
+    const char* next = ::CharNextA(at);
+    at = next > at ? next : at + 1;  // a NUL inside the line is one character too
+  }
+  if (headEnd == nullptr || tailStart == nullptr) return line;
+  return std::string(begin, headEnd) + kCutMark + std::string(tailStart, end);
+}
 
 bool NewestLogLineInView(HWND log) {
   SCROLLINFO bar{sizeof bar, SIF_PAGE | SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};

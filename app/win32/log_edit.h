@@ -16,6 +16,16 @@ namespace horalux {
 void ChangeLogLines(HWND log, std::size_t removedFromStart,
                     const std::vector<std::string>& appended);
 
+// What the control shows of a log line: the line, or for one longer than kLongestShownLine
+// bytes its start and its end around kCutMark, cut between characters. The control lays out
+// and measures every line it holds whole, so a hundred lines of a hundred thousand
+// characters (a host of that length) would make each paint take seconds; the start and the
+// end keep the time, the host's beginning and the outcome in view. The log itself, and
+// standard error, keep the line whole.
+inline constexpr std::size_t kLongestShownLine = 1'000;
+inline constexpr const char* kCutMark = " ... ";
+std::string ShownLogLine(const std::string& line);
+
 // Whether the newest line is in view.
 bool NewestLogLineInView(HWND log);
 

@@ -8,13 +8,15 @@
 #include "app/win32/event_loop_hooks.h"
 #include "app/win32/form1_window.h"
 #include "app/win32/win32_date_time_formats.h"
+#include "base/notice_name.h"
 #include "desktop/application.h"
 #include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_win32.h"
 #include "platform/registry_store.h"
 #include "server/thread.h"
 
-int main() {
+int main(int, char** argv) {
+  horalux::SetNoticeName(argv[0]);
   int exitCode = 1;
   try {
     // The window hides into the notification area; only "Exit" or its close box end the

@@ -281,7 +281,7 @@ TEST_F(OneInstanceAmongUsersTest, WithoutAnyPrivatePlaceEachStartRunsAndSaysSo) 
   EXPECT_EQ(first->WaitForOutcome(), "first");
   EXPECT_EQ(second->WaitForOutcome(), "first");
   EXPECT_TRUE(first->ErrorOutput().contains(
-      QStringLiteral("Horalux: running without the single-instance guard: ")))
+      QStringLiteral("horalux: running without the single-instance guard: ")))
       << first->ErrorOutput().toStdString();
 }
 

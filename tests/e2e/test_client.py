@@ -16,6 +16,7 @@ from peers import BadPeer, FullListenQueue, Xinetd, resets, sends, stalls, trick
 FAKETIME = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1"
 RECORDER = os.environ.get("HORALUX_CLOCK_RECORDER", "")
 SOURCE_DATE = int(os.environ.get("HORALUX_SOURCE_DATE_EPOCH", "0"))
+IN_2001 = 978307200  # 2001-01-01 00:00 UTC: a clock whose battery died
 
 STARTUP_RUN = store_lines(host="127.0.0.1", interval=300, sync_on_startup=1, start_server=0)
 SUCCESS = r"horalux\.log: -> \d?\d:\d\d:\d\d  127\.0\.0\.1 \* difference ([+-]?\d+) sec"
@@ -142,6 +143,22 @@ class WhatTheClockIsAskedFor(ProgramTest):
         program, _, asked = self.run_with_recorder(twenty_years)
         self.assertRegex(program.wait_for(SUCCESS), r"difference -63115\d{4} sec \* clock not "
                          r"set: difference over 15 hours; press Sync Now to set it$")
+        self.assertEqual(asked, [])
+
+    @unittest.skipUnless(os.path.exists(FAKETIME), "libfaketime is installed by scripts/install-deps")
+    def test_a_clock_left_in_2001_is_asked_for_a_host_at_the_real_date_at_start_up(self):
+        now = int(time.time())
+        program, answered, asked = self.run_with_recorder(now - IN_2001, fake_now=IN_2001)
+        self.assertRegex(program.wait_for(SUCCESS), r"difference -\d+ sec \* clock not set: ")
+        self.assertEqual(len(answered), 1)
+        self.assertEqual(len(asked), 1)
+        self.assertLessEqual(abs(asked[0] - answered[0]), 1)
+
+    @unittest.skipUnless(os.path.exists(FAKETIME), "libfaketime is installed by scripts/install-deps")
+    def test_a_clock_left_in_2001_is_not_asked_for_a_host_in_2001(self):
+        program, _, asked = self.run_with_recorder(0, fake_now=IN_2001)
+        self.assertRegex(program.wait_for(SUCCESS), r"difference [+-]?[01] sec \* clock not set: "
+                         r"the time host's time is before this program was built$")
         self.assertEqual(asked, [])
 
     def test_ten_seconds_off_without_the_right_says_so(self):

@@ -85,9 +85,9 @@ class BadStores(ProgramTest):
 
 
 class CommandLine(ProgramTest):
-    def answer(self, *arguments):
+    def answer(self, *arguments, program=PROGRAM):
         home = os.path.join(self.workdir, "home")
-        return subprocess.run([RUN_SAFELY, "--home", home, "--", PROGRAM, *arguments],
+        return subprocess.run([RUN_SAFELY, "--home", home, "--", program, *arguments],
                               capture_output=True, text=True, timeout=20)
 
     def test_help_and_version_answer_and_end_without_starting_anything(self):
@@ -99,10 +99,15 @@ class CommandLine(ProgramTest):
         self.assertRegex(version.stdout, r"^Horalux \d+\.\d+\.\d+\n$")
         self.assertFalse(os.listdir(os.path.join(self.workdir, "home", "runtime")))  # no guard
 
-    def test_an_unknown_option_is_one_line_and_status_two(self):
-        answer = self.answer("--bogus")
-        self.assertEqual((answer.returncode, answer.stdout), (2, ""))
-        self.assertRegex(answer.stderr, r"^horalux: unknown option '--bogus'.*\n$")
+    def test_an_unknown_option_is_one_line_and_status_two_in_the_name_it_was_run_by(self):
+        renamed = os.path.join(self.workdir, "clockkeeper")
+        os.symlink(PROGRAM, renamed)
+        for program, name in ((PROGRAM, "horalux"), (renamed, "clockkeeper")):
+            with self.subTest(name=name):
+                answer = self.answer("--bogus", program=program)
+                self.assertEqual((answer.returncode, answer.stdout), (2, ""))
+                self.assertEqual(answer.stderr, "%s: unknown option '--bogus' (see %s --help)\n"
+                                 % (name, program))
 
 
 if __name__ == "__main__":
