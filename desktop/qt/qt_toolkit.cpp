@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "base/notice_name.h"
 #include "desktop/popup_menu.h"
 #include "desktop/qt/qt_icon.h"
 #include "desktop/qt/status_notifier_item.h"
@@ -394,10 +395,8 @@ void TQtTrayWindow::ShowBalloon(const TNotifyIconData& data, const std::string& 
   qCInfo(horaluxUi) << "notification" << shownTitle << shownText;
   const QString sender = toolkit_.Text().ToQString(data.title);
   if (notifier_.Notify(sender, shownTitle, shownText, QGuiApplication::windowIcon())) return;
-  const QString line =
-      QStringLiteral("%1: %2: %3\n")
-          .arg(QCoreApplication::applicationName(), shownTitle, shownText.simplified());
-  std::fputs(line.toLocal8Bit().constData(), stderr);
+  const QString line = QStringLiteral("%1: %2\n").arg(shownTitle, shownText.simplified());
+  std::fputs((NoticePrefix() + line.toLocal8Bit().toStdString()).c_str(), stderr);
   if (xembedIcon_ != nullptr && xembedIcon_->isVisible()) {
     xembedIcon_->showMessage(shownTitle, shownText, QSystemTrayIcon::Warning);
   }
