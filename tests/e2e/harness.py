@@ -97,8 +97,9 @@ class Program:
         with self.changed:
             self.changed.notify_all()
 
-    def wait_for(self, pattern, timeout=10.0, start=0):
-        """The first line from index `start` on that matches, waiting at most `timeout`."""
+    def wait_for(self, pattern, timeout=30.0, start=0):
+        """The first line from index `start` on that matches, waiting at most `timeout`: a
+        bound for a program that is stuck, generous enough for a machine under load."""
         expression = re.compile(pattern)
         deadline = time.monotonic() + timeout
         with self.changed:
@@ -137,8 +138,9 @@ class Program:
                     return int(line.split()[1])
         return 0
 
-    def stop(self, timeout=15.0):
-        """Ends the program as a session logout would; returns its exit status."""
+    def stop(self, timeout=60.0):
+        """Ends the program as a session logout would; returns its exit status. A program
+        still reading ten megabytes of host list takes the signal only after that."""
         if self.process is None:
             return None
         if self.process.poll() is None:
