@@ -95,6 +95,8 @@ void TStatusNotifierItem::SetTitle(const QString& title) {
 }
 
 void TStatusNotifierItem::SetIcon(const QIcon& icon) {
+  if (!images_.isEmpty() && icon.cacheKey() == iconKey_) return;
+  iconKey_ = icon.cacheKey();
   images_ = ImagesOf(icon);
   Signal(bus_, QString::fromLatin1(kPath), QStringLiteral("NewIcon"));
 }

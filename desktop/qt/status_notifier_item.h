@@ -66,6 +66,7 @@ class TStatusNotifierItem : public TDBusObject {
   QString serviceName_;
   QString title_;
   TDBusImages images_;
+  qint64 iconKey_ = 0;  // of the icon the images show
   QString tip_;
   TDBusMenu menu_;
   QDBusServiceWatcher watcher_;
