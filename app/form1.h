@@ -80,7 +80,6 @@ class TForm1 {
   const LogMirror& Mirror() const noexcept { return mirror_; }
   TIdTime& IdTime() const noexcept { return *idTime_; }
   TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
-  TIdAntiFreeze& IdAntiFreeze() const noexcept { return *idAntiFreeze_; }
 
  private:
   void CreateComponents();

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "app/command_line.h"
 #include "app/program.h"
+#include "app/qt/command_line.h"
 #include "app/qt/event_loop_hooks.h"
 #include "app/qt/form1_window.h"
 #include "app/qt/qt_date_time_formats.h"

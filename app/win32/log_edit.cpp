@@ -110,11 +110,16 @@ std::string ShownLogLine(const std::string& line) {
   return std::string(begin, headEnd) + kCutMark + std::string(tailStart, end);
 }
 
+namespace {
+
+// Whether the newest line is in view.
 bool NewestLogLineInView(HWND log) {
   SCROLLINFO bar{sizeof bar, SIF_PAGE | SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};
   if (!::GetScrollInfo(log, SB_VERT, &bar) || bar.nPage == 0) return true;
   return FirstVisibleLine(log) + static_cast<LRESULT>(bar.nPage) >= LineCount(log);
 }
+
+}  // namespace
 
 void ChangeLogLines(HWND log, std::size_t removedFromStart,
                     const std::vector<std::string>& appended) {

@@ -26,7 +26,4 @@ inline constexpr std::size_t kLongestShownLine = 1'000;
 inline constexpr const char* kCutMark = " ... ";
 std::string ShownLogLine(const std::string& line);
 
-// Whether the newest line is in view.
-bool NewestLogLineInView(HWND log);
-
 }  // namespace horalux
