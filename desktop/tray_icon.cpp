@@ -118,8 +118,9 @@ void TabfTrayIcon::Loaded() {
   ExportMenu();
 }
 
+// An application that is ending (a second instance, say) shows nothing any more.
 void TabfTrayIcon::ShowWindowWithoutTray() {
-  if (!Tray().TrayPresent()) RestoreApplication();
+  if (!Application().Terminated() && !Tray().TrayPresent()) RestoreApplication();
 }
 
 void TabfTrayIcon::Notification(TComponent* component, TOperation operation) {

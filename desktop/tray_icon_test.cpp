@@ -350,12 +350,17 @@ TEST_F(TrayIconTest, WithoutANotificationAreaTheWindowStaysInReach) {
   toolkit.RunPosted();
   EXPECT_FALSE(toolkit.mainFormVisible);
 
+  toolkit.trayPresent = false;
   auto gone = std::make_unique<TabfTrayIcon>(nullptr, application);
   gone->SetMinimizeOnStart(true);
   gone->Loaded();
   gone.reset();
-  toolkit.trayPresent = false;
   toolkit.RunPosted();  // the wait of a component destroyed meanwhile does nothing
+  EXPECT_FALSE(toolkit.mainFormVisible);
+
+  tray.Loaded();
+  application.Terminate();  // a second instance, ending: the wait shows nothing
+  toolkit.RunPosted();
   EXPECT_FALSE(toolkit.mainFormVisible);
 }
 
