@@ -176,9 +176,4 @@ void TDBusMenu::Event(int id, const QString& eventId) {
   }
 }
 
-void TDBusMenu::Later(std::function<void()> work) {
-  if (!work) return;
-  QMetaObject::invokeMethod(&context_, std::move(work), Qt::QueuedConnection);
-}
-
 }  // namespace horalux

@@ -50,15 +50,12 @@ class TDBusMenu : public TDBusObject {
   TDBusMenuLayout Layout(int id, int depth) const;
   QVariantMap ItemProperties(int id) const;
   bool IsItem(int id) const;
-  // Reports an event of the panel's once the call it came with has been answered.
-  void Later(std::function<void()> work);
   void Event(int id, const QString& eventId);
 
   QDBusConnection bus_;
   TDBusMenuEvents events_;
   std::vector<TItem> items_;
   uint revision_ = 1;
-  QObject context_;  // of the events waiting to be reported; they go with it
 };
 
 }  // namespace horalux

@@ -1,6 +1,7 @@
 #include "desktop/qt/dbus_object.h"
 
 #include <QDBusVariant>
+#include <QMetaObject>
 
 namespace horalux {
 namespace {
@@ -37,6 +38,10 @@ void TDBusObject::Signal(const QDBusConnection& bus, const QString& path, const 
   QDBusMessage signal = QDBusMessage::createSignal(path, interface_, name);
   signal.setArguments(arguments);
   bus.send(signal);
+}
+
+void TDBusObject::Later(const std::function<void()>& work) {
+  if (work) QMetaObject::invokeMethod(&later_, work, Qt::QueuedConnection);
 }
 
 QDBusMessage TDBusObject::PropertyCall(const QDBusMessage& message) const {

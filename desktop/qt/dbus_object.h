@@ -9,9 +9,11 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QObject>
 #include <QString>
 #include <QVariantList>
 #include <QVariantMap>
+#include <functional>
 
 namespace horalux {
 
@@ -35,12 +37,16 @@ class TDBusObject : public QDBusVirtualObject {
   // Sends a signal of the interface from `path`.
   void Signal(const QDBusConnection& bus, const QString& path, const QString& name,
               const QVariantList& arguments = {}) const;
+  // Runs `work` (when set) once the call under way has been answered, so that it may run
+  // a loop of its own; work still waiting goes with this object.
+  void Later(const std::function<void()>& work);
 
  private:
   QDBusMessage PropertyCall(const QDBusMessage& message) const;
 
   QString interface_;
   QString introspection_;
+  QObject later_;
 };
 
 }  // namespace horalux

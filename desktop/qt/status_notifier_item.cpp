@@ -146,9 +146,4 @@ QDBusMessage TStatusNotifierItem::Call(const QDBusMessage& message) {
   return message.createReply();
 }
 
-void TStatusNotifierItem::Later(const std::function<void()>& work) {
-  if (!work) return;
-  QMetaObject::invokeMethod(&context_, work, Qt::QueuedConnection);
-}
-
 }  // namespace horalux

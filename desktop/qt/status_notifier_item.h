@@ -58,7 +58,6 @@ class TStatusNotifierItem : public TDBusObject {
 
  private:
   void RegisterWithWatcher();
-  void Later(const std::function<void()>& work);
 
   QDBusConnection bus_;
   QString id_;
@@ -70,7 +69,7 @@ class TStatusNotifierItem : public TDBusObject {
   QString tip_;
   TDBusMenu menu_;
   QDBusServiceWatcher watcher_;
-  QObject context_;  // of the events waiting to be reported and the calls under way
+  QObject context_;  // of the watcher's connection
 };
 
 }  // namespace horalux
