@@ -4,7 +4,7 @@
 
 namespace horalux {
 
-void ActivityLog::TrimForRun() {
+void TActivityLog::TrimForRun() {
   if (lines_.size() < kLimit) return;
   const std::size_t removed = lines_.size() - (kLimit - 1);
   lines_.erase(lines_.begin(), lines_.begin() + static_cast<std::ptrdiff_t>(removed));
@@ -13,7 +13,7 @@ void ActivityLog::TrimForRun() {
 
 // One trim and one append per line keeps the newest 100 of the old lines and the new
 // ones together: only those are kept, and only those the view hears of.
-void ActivityLog::Append(const std::vector<std::string>& lines) {
+void TActivityLog::Append(const std::vector<std::string>& lines) {
   if (lines.empty()) return;
   const std::size_t kept = std::min(lines.size(), kLimit);
   const std::size_t total = lines_.size() + kept;

@@ -15,7 +15,7 @@
 
 namespace horalux {
 
-class ActivityLog {
+class TActivityLog {
  public:
   static constexpr std::size_t kLimit = 100;
 

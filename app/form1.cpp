@@ -16,14 +16,14 @@ constexpr const char* kStartupWarning =
     "Error while reading settings.\r\nPlease install Horalux again.";
 
 // The mirror's writer thread formats the stamps of incoming lines with formats of its own.
-LogMirror::TimeText MirrorTimeText(const TDateTimeFormats& formats) {
+TLogMirror::TimeText MirrorTimeText(const TDateTimeFormats& formats) {
   auto texts = std::make_shared<TTimeTexts>(formats.Clone());
   return [texts](TDateTime when) { return (*texts)(when); };
 }
 
 }  // namespace
 
-TForm1::TForm1(TForm1View& view, Form1Environment environment)
+TForm1::TForm1(TForm1View& view, TForm1Environment environment)
     : view_(view),
       env_(std::move(environment)),
       timeTexts_(env_.formats->Clone()),
@@ -76,7 +76,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::ReadSettings() {
-  const SettingsStore settings(*env_.store);
+  const TSettingsStore settings(*env_.store);
   view_.SetHostText(settings.ReadString(kHostValue));
   if (view_.HostText().empty()) {
     view_.ShowWindow();
@@ -102,7 +102,7 @@ void TForm1::ShowStartupWarning() {
 }
 
 void TForm1::btSaveClick() {
-  SettingsStore settings(*env_.store);
+  TSettingsStore settings(*env_.store);
   // One atomic replace for all four: a kill in between never mixes old and new values.
   settings.BeginWrites();
   settings.WriteString(kHostValue, view_.HostText());

@@ -41,7 +41,7 @@ class TForm1 {
 
   // Creates the window's components and runs its start-up (FormCreate). `view` outlives
   // this object. Throws what creating the network components throws.
-  TForm1(TForm1View& view, Form1Environment environment);
+  TForm1(TForm1View& view, TForm1Environment environment);
   // Stops the time server, then writes what the log's mirror still holds.
   ~TForm1();
   TForm1(const TForm1&) = delete;
@@ -74,10 +74,10 @@ class TForm1 {
   // What the tests look at.
   bool SyncInProgress() const noexcept { return syncInProgress_; }
   int MinutesElapsed() const noexcept { return minutesElapsed_; }
-  const ActivityLog& LogLines() const noexcept { return log_; }
+  const TActivityLog& LogLines() const noexcept { return log_; }
   // Lines never shown in the view because newer ones pushed them out at once.
   std::uint64_t LinesSkippedByView() const { return incoming_.SkippedByView(); }
-  const LogMirror& Mirror() const noexcept { return mirror_; }
+  const TLogMirror& Mirror() const noexcept { return mirror_; }
   TIdTime& IdTime() const noexcept { return *idTime_; }
   TIdTimeServer& IdTimeServer() const noexcept { return *idTimeServer_; }
 
@@ -103,18 +103,18 @@ class TForm1 {
   std::string TimeTextNow();
 
   TForm1View& view_;
-  Form1Environment env_;
+  TForm1Environment env_;
   TTimeTexts timeTexts_;  // the main thread's
-  ActivityLog log_;
-  IncomingLines incoming_;
-  LogMirror mirror_;  // after what it reads; ends after the server below
+  TActivityLog log_;
+  TIncomingLines incoming_;
+  TLogMirror mirror_;  // after what it reads; ends after the server below
   bool syncInProgress_ = false;
   std::optional<TSyncOrigin> syncRequestedMeanwhile_;
   bool quitRequested_ = false;
   std::string notifiedRefusal_;       // the reason last notified; empty after a set clock
   bool unreachableNotified_ = false;  // since the last answer
   int minutesElapsed_ = 0;
-  ServerFailureNotice serverFailures_;  // written by the server's listeners
+  TServerFailureNotice serverFailures_;  // written by the server's listeners
 
   TComponent components_;  // owns the components below, freed newest first
   TIdTime* idTime_ = nullptr;

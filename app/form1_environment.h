@@ -15,7 +15,7 @@
 
 namespace horalux {
 
-struct Form1Environment {
+struct TForm1Environment {
   // The application title: the window's caption, the error boxes' caption.
   std::string title = "Horalux";
   std::unique_ptr<RegistryStore> store;  // required: the user's settings store

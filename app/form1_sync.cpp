@@ -37,19 +37,19 @@ std::string FailureMessage(const std::exception& failure) {
 }
 
 // Ends a run on every path: flag, status text and cursor back as they were.
-class RunMarker {
+class TRunMarker {
  public:
-  RunMarker(bool& flag, TForm1View& view) : flag_(flag), view_(view) {
+  TRunMarker(bool& flag, TForm1View& view) : flag_(flag), view_(view) {
     flag_ = true;
     view_.SetWaitCursor(true);
   }
-  ~RunMarker() {
+  ~TRunMarker() {
     flag_ = false;
     view_.SetStatusText(TStatusPanel::Run, "");
     view_.SetWaitCursor(false);
   }
-  RunMarker(const RunMarker&) = delete;
-  RunMarker& operator=(const RunMarker&) = delete;
+  TRunMarker(const TRunMarker&) = delete;
+  TRunMarker& operator=(const TRunMarker&) = delete;
 
  private:
   bool& flag_;
@@ -78,7 +78,7 @@ void TForm1::Sync(TSyncOrigin origin) {
 }
 
 void TForm1::RunSync(TSyncOrigin origin) {
-  const RunMarker marker(syncInProgress_, view_);
+  const TRunMarker marker(syncInProgress_, view_);
   const std::string host = view_.HostText();
   view_.SetStatusText(TStatusPanel::Run, "Connecting to " + host + " ...");
   log_.TrimForRun();
@@ -183,7 +183,7 @@ void TForm1::DrainIncomingLines() {
 
 void TForm1::ShowPendingLines() {
   std::vector<std::string> lines;
-  for (const PendingLine& line : incoming_.TakeForView()) {
+  for (const TPendingLine& line : incoming_.TakeForView()) {
     lines.push_back(line.incoming ? IncomingLine(timeTexts_(line.when), line.text) : line.text);
   }
   log_.Append(lines);

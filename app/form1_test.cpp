@@ -15,7 +15,7 @@ const std::string kGoodSettings =
     "\"Host\"=\"127.0.0.1\"\n\"Interval\"=dword:0000002d\n\"Sync on Startup\"=dword:00000000\n"
     "\"Start Server\"=dword:00000000\n";
 
-std::vector<RecordedMessage> Messages(RecordedMessage only) { return {std::move(only)}; }
+std::vector<TRecordedMessage> Messages(TRecordedMessage only) { return {std::move(only)}; }
 
 class StartUpTest : public FormTest {
  protected:
@@ -34,7 +34,7 @@ TEST_F(StartUpTest, FirstStartCreatesTheEmptyKeyAndShowsTheWindowWithoutWarning)
   EXPECT_EQ(view.hostItems, std::vector<std::string>{"time.example"});
   EXPECT_EQ(view.trayHint, "Horalux");
   EXPECT_EQ(view.status[1],
-            FixedDateTimeFormats().DateText(DateTimeToSystemTime(Now())) + " " + TimeTextNow());
+            TFixedDateTimeFormats().DateText(DateTimeToSystemTime(Now())) + " " + TimeTextNow());
   EXPECT_EQ(view.loaded, 1);
 }
 

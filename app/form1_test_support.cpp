@@ -15,9 +15,9 @@ namespace {
 
 // The test's registry as the controller sees it: the program's key is the test's own key,
 // so that tests running side by side under one Windows user never share their settings.
-class TestKeyStore : public RegistryStore {
+class TTestKeyStore : public RegistryStore {
  public:
-  TestKeyStore(TestRegistry& registry, const bool& refuseWrites)
+  TTestKeyStore(TestRegistry& registry, const bool& refuseWrites)
       : registry_(registry), refuseWrites_(refuseWrites) {}
 
   std::unique_ptr<RegistryKey> CreateKey(std::string_view subKey) override {
@@ -34,7 +34,7 @@ class TestKeyStore : public RegistryStore {
  private:
   class Key : public RegistryKey {
    public:
-    Key(TestKeyStore& store, std::unique_ptr<RegistryKey> inner)
+    Key(TTestKeyStore& store, std::unique_ptr<RegistryKey> inner)
         : RegistryKey(inner->Name()), store_(store), inner_(std::move(inner)) {}
     RegQueryResult QueryValue(std::string_view name) const override {
       return inner_->QueryValue(name);
@@ -52,7 +52,7 @@ class TestKeyStore : public RegistryStore {
       return false;
     }
 
-    TestKeyStore& store_;
+    TTestKeyStore& store_;
     std::unique_ptr<RegistryKey> inner_;
   };
 
@@ -62,13 +62,13 @@ class TestKeyStore : public RegistryStore {
 
 }  // namespace
 
-std::string FixedDateTimeFormats::DateText(const TSystemTime& time) const {
+std::string TFixedDateTimeFormats::DateText(const TSystemTime& time) const {
   char text[32];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u", time.year, time.month, time.day);
   return text;
 }
 
-std::string FixedDateTimeFormats::TimeText(const TSystemTime& time) const {
+std::string TFixedDateTimeFormats::TimeText(const TSystemTime& time) const {
   char text[32];
   std::snprintf(text, sizeof text, "%02u:%02u:%02u", time.hour, time.minute, time.second);
   return text;
@@ -114,14 +114,14 @@ void FormTest::WriteHostList(const std::string& content) {
 }
 
 TForm1& FormTest::Start(std::unique_ptr<RegistryStore> store, TForm1View* over) {
-  Form1Environment environment;
+  TForm1Environment environment;
   environment.store =
-      store ? std::move(store) : std::make_unique<TestKeyStore>(*registry, refuseWrites);
+      store ? std::move(store) : std::make_unique<TTestKeyStore>(*registry, refuseWrites);
   environment.hostListPath = folder.File("server.lst");
   auto setter = std::make_unique<RecordingClockSetter>();
   clock = setter.get();
   environment.clockSetter = std::move(setter);
-  environment.formats = std::make_unique<FixedDateTimeFormats>();
+  environment.formats = std::make_unique<TFixedDateTimeFormats>();
   environment.clockRightsAdvice = "See \"Rights\".";
   environment.timeClientPort = clientPort;
   environment.timeServerPort = serverPort;
@@ -137,7 +137,7 @@ std::vector<std::string> FormTest::LogLines() const {
 }
 
 std::string FormTest::TimeTextNow() const {
-  return FixedDateTimeFormats().TimeText(DateTimeToSystemTime(localClock()));
+  return TFixedDateTimeFormats().TimeText(DateTimeToSystemTime(localClock()));
 }
 
 }  // namespace horalux::testing

@@ -23,12 +23,12 @@
 namespace horalux::testing {
 
 // "2026-12-08" and "14:03:07", the same in every locale.
-class FixedDateTimeFormats : public TDateTimeFormats {
+class TFixedDateTimeFormats : public TDateTimeFormats {
  public:
   std::string DateText(const TSystemTime& time) const override;
   std::string TimeText(const TSystemTime& time) const override;
   std::unique_ptr<TDateTimeFormats> Clone() const override {
-    return std::make_unique<FixedDateTimeFormats>();
+    return std::make_unique<TFixedDateTimeFormats>();
   }
 };
 
@@ -59,7 +59,7 @@ class FormTest : public ::testing::Test {
   ScopedTempDir folder;
   std::unique_ptr<TestRegistry> registry = NewTestRegistry();
   bool refuseWrites = false;
-  RecordingForm1View view;
+  TRecordingForm1View view;
   RecordingClockSetter* clock = nullptr;  // the controller's, once started
   int clientPort = 37;
   int serverPort = 0;

@@ -16,14 +16,14 @@
 
 namespace horalux::testing {
 
-struct RecordedMessage {
+struct TRecordedMessage {
   TMessageKind kind;
   std::string caption;
   std::string text;
-  bool operator==(const RecordedMessage&) const = default;
+  bool operator==(const TRecordedMessage&) const = default;
 };
 
-class RecordingForm1View : public TForm1View {
+class TRecordingForm1View : public TForm1View {
  public:
   using Clock = std::chrono::steady_clock;
 
@@ -78,12 +78,12 @@ class RecordingForm1View : public TForm1View {
   int trayImage = 0;
   std::string trayHint;
   std::vector<std::string> notifications;  // "title|text"
-  std::vector<RecordedMessage> messages;
+  std::vector<TRecordedMessage> messages;
   bool terminated = false;
   std::vector<std::string> openedUrls;
 
  private:
-  struct Delayed {
+  struct TDelayed {
     Clock::time_point due;
     std::function<void()> work;
   };
@@ -91,7 +91,7 @@ class RecordingForm1View : public TForm1View {
   TForm1* form_ = nullptr;
   std::mutex postedMutex_;
   std::deque<std::function<void()>> posted_;  // guarded by postedMutex_
-  std::vector<Delayed> delayed_;
+  std::vector<TDelayed> delayed_;
 };
 
 }  // namespace horalux::testing

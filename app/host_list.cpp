@@ -12,7 +12,7 @@ namespace {
 constexpr char kCtrlZ = '\x1a';
 constexpr std::size_t kChunkSize = std::size_t{64} << 10;
 
-struct FileCloser {
+struct TFileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
@@ -22,7 +22,7 @@ struct FileCloser {
 
 }  // namespace
 
-bool HostListSplitter::Feed(std::string_view piece) {
+bool THostListSplitter::Feed(std::string_view piece) {
   std::size_t i = 0;
   if (skipLf_ && !piece.empty()) {
     skipLf_ = false;
@@ -46,28 +46,28 @@ bool HostListSplitter::Feed(std::string_view piece) {
   return true;
 }
 
-std::vector<std::string> HostListSplitter::Finish() {
+std::vector<std::string> THostListSplitter::Finish() {
   if (inLine_) EndLine();
   return std::move(lines_);
 }
 
-void HostListSplitter::EndLine() {
+void THostListSplitter::EndLine() {
   lines_.push_back(std::move(current_));
   current_.clear();
   inLine_ = false;
 }
 
 std::vector<std::string> SplitHostList(std::string_view text) {
-  HostListSplitter splitter;
+  THostListSplitter splitter;
   splitter.Feed(text);
   return splitter.Finish();
 }
 
 std::vector<std::string> ReadHostList(const std::string& path) {
-  const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  const std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) Raise("Cannot open", path, errno);
   std::vector<char> buffer(kChunkSize);
-  HostListSplitter splitter;
+  THostListSplitter splitter;
   for (;;) {
     const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     if (got == 0) {

@@ -23,7 +23,7 @@ class EInOutError : public Exception {
 
 // Splits host-list text that arrives in pieces (a CR LF may be cut between two pieces).
 // Not thread-safe; one object per text.
-class HostListSplitter {
+class THostListSplitter {
  public:
   // False once a Ctrl-Z has ended the text: later pieces are not looked at.
   bool Feed(std::string_view piece);

@@ -5,12 +5,12 @@
 
 namespace horalux {
 
-IncomingLines::IncomingLines(std::size_t capacity) : ring_(std::max(capacity, kViewLines + 1)) {}
+TIncomingLines::TIncomingLines(std::size_t capacity) : ring_(std::max(capacity, kViewLines + 1)) {}
 
-bool IncomingLines::PushIncoming(const std::function<TDateTime()>& clock,
-                                 std::string_view peerAddress) {
+bool TIncomingLines::PushIncoming(const std::function<TDateTime()>& clock,
+                                  std::string_view peerAddress) {
   std::unique_lock lock(mutex_);
-  PendingLine& line = Place(lock);
+  TPendingLine& line = Place(lock);
   line.incoming = true;
   line.when = clock();  // here, under the lock: the order of the lines is the order of stamps
   line.text.assign(peerAddress);
@@ -18,9 +18,9 @@ bool IncomingLines::PushIncoming(const std::function<TDateTime()>& clock,
   return Placed(lock);
 }
 
-bool IncomingLines::PushLine(std::string line, std::string mirrorNote) {
+bool TIncomingLines::PushLine(std::string line, std::string mirrorNote) {
   std::unique_lock lock(mutex_);
-  PendingLine& slot = Place(lock);
+  TPendingLine& slot = Place(lock);
   slot.incoming = false;
   slot.when = 0;
   slot.text = std::move(line);
@@ -28,7 +28,7 @@ bool IncomingLines::PushLine(std::string line, std::string mirrorNote) {
   return Placed(lock);
 }
 
-PendingLine& IncomingLines::Place(std::unique_lock<std::mutex>& lock) {
+TPendingLine& TIncomingLines::Place(std::unique_lock<std::mutex>& lock) {
   const auto full = [this] { return Waiting() == ring_.size(); };
   const auto mirrorTakes = [this] {
     return mirrorAttached_ && !mirrorStalled_ && !mirrorDetaching_;
@@ -45,7 +45,7 @@ PendingLine& IncomingLines::Place(std::unique_lock<std::mutex>& lock) {
   return ring_[head_ % ring_.size()];
 }
 
-bool IncomingLines::Placed(std::unique_lock<std::mutex>& lock) {
+bool TIncomingLines::Placed(std::unique_lock<std::mutex>& lock) {
   ++head_;
   const bool wakeMirror = mirrorWakeAt_ > 0 && Waiting() >= mirrorWakeAt_;
   if (wakeMirror) mirrorWakeAt_ = 0;
@@ -55,40 +55,40 @@ bool IncomingLines::Placed(std::unique_lock<std::mutex>& lock) {
   return tellView;
 }
 
-std::vector<PendingLine> IncomingLines::TakeForView() {
+std::vector<TPendingLine> TIncomingLines::TakeForView() {
   std::lock_guard lock(mutex_);
   const std::uint64_t newest = head_ - std::min<std::uint64_t>(head_, kViewLines);
   if (viewNext_ < newest) {
     skippedByView_ += newest - viewNext_;
     viewNext_ = newest;
   }
-  std::vector<PendingLine> taken;
+  std::vector<TPendingLine> taken;
   taken.reserve(static_cast<std::size_t>(head_ - viewNext_));
   for (; viewNext_ < head_; ++viewNext_) taken.push_back(ring_[viewNext_ % ring_.size()]);
   return taken;
 }
 
-bool IncomingLines::ArmView() {
+bool TIncomingLines::ArmView() {
   std::lock_guard lock(mutex_);
   if (viewNext_ < head_) return false;
   viewWaiting_ = true;
   return true;
 }
 
-std::uint64_t IncomingLines::SkippedByView() const {
+std::uint64_t TIncomingLines::SkippedByView() const {
   std::lock_guard lock(mutex_);
   return skippedByView_;
 }
 
-void IncomingLines::AttachMirror() {
+void TIncomingLines::AttachMirror() {
   std::lock_guard lock(mutex_);
   mirrorAttached_ = true;
   mirrorDetaching_ = false;
   mirrorStalled_ = false;
 }
 
-std::vector<PendingLine> IncomingLines::TakeForMirror(std::size_t most,
-                                                      std::chrono::milliseconds gather) {
+std::vector<TPendingLine> TIncomingLines::TakeForMirror(std::size_t most,
+                                                        std::chrono::milliseconds gather) {
   std::unique_lock lock(mutex_);
   mirrorWakeAt_ = 1;
   mirrorCanTake_.wait(lock, [this] { return Waiting() > 0 || mirrorDetaching_; });
@@ -97,7 +97,7 @@ std::vector<PendingLine> IncomingLines::TakeForMirror(std::size_t most,
                           [&] { return Waiting() >= mirrorWakeAt_ || mirrorDetaching_; });
   mirrorWakeAt_ = 0;
   const std::size_t count = std::min(most, Waiting());
-  std::vector<PendingLine> taken;
+  std::vector<TPendingLine> taken;
   taken.reserve(count);
   for (std::size_t i = 0; i < count; ++i) taken.push_back(ring_[mirrorNext_++ % ring_.size()]);
   if (count == 0) mirrorAttached_ = false;  // detached, and nothing is left
@@ -105,20 +105,20 @@ std::vector<PendingLine> IncomingLines::TakeForMirror(std::size_t most,
   return taken;
 }
 
-void IncomingLines::SetMirrorStalled(bool stalled) {
+void TIncomingLines::SetMirrorStalled(bool stalled) {
   std::lock_guard lock(mutex_);
   mirrorStalled_ = stalled;
   if (stalled) roomFreed_.notify_all();
 }
 
-void IncomingLines::DetachMirror() {
+void TIncomingLines::DetachMirror() {
   std::lock_guard lock(mutex_);
   mirrorDetaching_ = true;
   mirrorCanTake_.notify_all();
   roomFreed_.notify_all();
 }
 
-std::uint64_t IncomingLines::LostToMirror() const {
+std::uint64_t TIncomingLines::LostToMirror() const {
   std::lock_guard lock(mutex_);
   return lostToMirror_;
 }

@@ -30,19 +30,19 @@
 
 namespace horalux {
 
-struct PendingLine {
+struct TPendingLine {
   bool incoming = false;
   TDateTime when = 0;  // incoming: when the connection's line took its place
   std::string text;    // incoming: the peer's address; otherwise the whole line
   std::string note;    // a line after it on standard error only, when not empty
 };
 
-class IncomingLines {
+class TIncomingLines {
  public:
   static constexpr std::size_t kViewLines = 100;
 
   // Requires: capacity > kViewLines.
-  explicit IncomingLines(std::size_t capacity = 4096);
+  explicit TIncomingLines(std::size_t capacity = 4096);
 
   // Any thread. An incoming-connection line; its time stamp is read from `clock` as it
   // takes its place, so stamps never go back along the lines. May wait for the mirror's
@@ -56,7 +56,7 @@ class IncomingLines {
 
   // Main thread: the lines the view has not taken, oldest first; of more than 100, only
   // the newest 100 (the others are counted as skipped).
-  std::vector<PendingLine> TakeForView();
+  std::vector<TPendingLine> TakeForView();
   // Main thread, after a pause: when no line waits for the view, the next push tells it
   // (true); otherwise false, and the caller takes them now.
   bool ArmView();
@@ -67,7 +67,7 @@ class IncomingLines {
   // The mirror's reader: waits until lines wait for it, then, for at most `gather`, until
   // `most` wait; takes up to `most` of them, oldest first. Empty only after DetachMirror,
   // once none waits. Gathering spares the writer a wake-up and a write for every line.
-  std::vector<PendingLine> TakeForMirror(std::size_t most, std::chrono::milliseconds gather = {});
+  std::vector<TPendingLine> TakeForMirror(std::size_t most, std::chrono::milliseconds gather = {});
   // Standard error took nothing for a while (true) or took lines again (false).
   void SetMirrorStalled(bool stalled);
   // Any thread: the reader ends once it has taken what waits; lines no longer wait for it.
@@ -77,7 +77,7 @@ class IncomingLines {
 
  private:
   // Requires mutex_ held by `lock`: waits for room, then returns the slot of a new line.
-  PendingLine& Place(std::unique_lock<std::mutex>& lock);
+  TPendingLine& Place(std::unique_lock<std::mutex>& lock);
   // Requires mutex_ held by `lock`: a line was placed. Releases the lock, wakes the
   // mirror's reader, and tells whether to wake the view.
   bool Placed(std::unique_lock<std::mutex>& lock);
@@ -86,10 +86,10 @@ class IncomingLines {
   mutable std::mutex mutex_;
   std::condition_variable mirrorCanTake_;
   std::condition_variable roomFreed_;
-  std::vector<PendingLine> ring_;  // line n lives at n % capacity
-  std::uint64_t head_ = 0;         // number of the next line
-  std::uint64_t mirrorNext_ = 0;   // oldest line the mirror has not taken
-  std::uint64_t viewNext_ = 0;     // oldest line the view has not taken
+  std::vector<TPendingLine> ring_;  // line n lives at n % capacity
+  std::uint64_t head_ = 0;          // number of the next line
+  std::uint64_t mirrorNext_ = 0;    // oldest line the mirror has not taken
+  std::uint64_t viewNext_ = 0;      // oldest line the view has not taken
   std::uint64_t skippedByView_ = 0;
   std::uint64_t lostToMirror_ = 0;
   int waitingForRoom_ = 0;

@@ -15,12 +15,12 @@
 namespace horalux {
 namespace {
 
-using testing::Burst;
+using testing::TBurst;
 
 using namespace std::chrono_literals;
 
-TEST(IncomingLines, TheViewTakesTheNewestHundredInOrderAndIsToldOncePerBatch) {
-  IncomingLines lines;
+TEST(TIncomingLines, TheViewTakesTheNewestHundredInOrderAndIsToldOncePerBatch) {
+  TIncomingLines lines;
   int tells = 0;
   for (int i = 0; i < 250; ++i) tells += lines.PushLine(std::to_string(i)) ? 1 : 0;
   EXPECT_EQ(tells, 1);
@@ -37,8 +37,8 @@ TEST(IncomingLines, TheViewTakesTheNewestHundredInOrderAndIsToldOncePerBatch) {
   EXPECT_TRUE(lines.PushLine("after the pause"));
 }
 
-TEST(IncomingLines, WithoutAReadingMirrorNoPushWaitsAndTheRingStaysItsSize) {
-  IncomingLines lines(128);
+TEST(TIncomingLines, WithoutAReadingMirrorNoPushWaitsAndTheRingStaysItsSize) {
+  TIncomingLines lines(128);
   for (int i = 0; i < 1000; ++i) lines.PushLine(std::to_string(i));
   EXPECT_EQ(lines.LostToMirror(), 1000u - 128u);
 
@@ -52,8 +52,8 @@ TEST(IncomingLines, WithoutAReadingMirrorNoPushWaitsAndTheRingStaysItsSize) {
   EXPECT_EQ(kept.back().text, "1999");
 }
 
-TEST(IncomingLines, ASlowMirrorLosesNothingOfABurstAndGetsItInOrder) {
-  IncomingLines lines(128);  // far fewer than the burst: writers wait for room
+TEST(TIncomingLines, ASlowMirrorLosesNothingOfABurstAndGetsItInOrder) {
+  TIncomingLines lines(128);  // far fewer than the burst: writers wait for room
   lines.AttachMirror();
   std::vector<std::pair<int, std::string>> taken;
   std::thread reader([&] {
@@ -61,11 +61,11 @@ TEST(IncomingLines, ASlowMirrorLosesNothingOfABurstAndGetsItInOrder) {
       for (const auto& line : batch) taken.emplace_back(static_cast<int>(line.when), line.text);
     }
   });
-  Burst::Run(lines);
+  TBurst::Run(lines);
   lines.DetachMirror();
   reader.join();
   EXPECT_EQ(lines.LostToMirror(), 0u);
-  Burst::Check(taken);
+  TBurst::Check(taken);
 }
 
 }  // namespace

@@ -17,12 +17,12 @@
 namespace horalux::testing {
 
 // Lines from a burst of many threads, as the mirror's reader took them.
-struct Burst {
+struct TBurst {
   static constexpr int kWriters = 8;
   static constexpr int kEach = 2000;
 
   // Each writer pushes its lines as "writer.line"; stamps count up under the ring's lock.
-  static void Run(IncomingLines& lines) {
+  static void Run(TIncomingLines& lines) {
     std::atomic<int> clock{0};
     const std::function<TDateTime()> next = [&clock] { return clock.fetch_add(1); };
     std::vector<std::thread> writers;

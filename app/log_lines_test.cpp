@@ -76,8 +76,8 @@ std::vector<std::string> Numbered(int count, const std::string& prefix = "") {
   return lines;
 }
 
-TEST(ActivityLog, NeverHoldsMoreThanAHundredLinesWhicheverWriterAddsTheNewest) {
-  ActivityLog log;
+TEST(TActivityLog, NeverHoldsMoreThanAHundredLinesWhicheverWriterAddsTheNewest) {
+  TActivityLog log;
   log.Append(Numbered(150));
   EXPECT_EQ(log.Lines().size(), 100u);
   EXPECT_EQ(log.Lines().front(), "50");
@@ -95,21 +95,21 @@ struct View {
   std::deque<std::string> lines;
   int changes = 0;
 
-  void Follow(ActivityLog& log) {
+  void Follow(TActivityLog& log) {
     log.SetListener([this](std::size_t removed, const std::vector<std::string>& appended) {
       ++changes;
       ASSERT_LE(removed, lines.size());
-      EXPECT_LE(appended.size(), ActivityLog::kLimit);  // never hears of lines pushed out at once
+      EXPECT_LE(appended.size(), TActivityLog::kLimit);  // never hears of lines pushed out at once
       lines.erase(lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(removed));
       lines.insert(lines.end(), appended.begin(), appended.end());
     });
   }
 };
 
-TEST(ActivityLog, ABatchKeepsWhatItsLinesOneByOneWouldAndTheViewFollowsInOneChange) {
+TEST(TActivityLog, ABatchKeepsWhatItsLinesOneByOneWouldAndTheViewFollowsInOneChange) {
   for (const int before : {0, 30, 99, 100}) {
     for (const int batch : {0, 1, 70, 100, 101, 250}) {
-      ActivityLog oneByOne, batched;
+      TActivityLog oneByOne, batched;
       View view;
       view.Follow(batched);
       oneByOne.Append(Numbered(before, "old "));

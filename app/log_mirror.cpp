@@ -26,29 +26,29 @@ std::string_view NextPiece(std::string_view data, std::size_t most) {
 
 }  // namespace
 
-LogMirror::LogMirror(IncomingLines& lines, TimeText timeText, int fd,
-                     std::chrono::milliseconds stallLimit)
+TLogMirror::TLogMirror(TIncomingLines& lines, TimeText timeText, int fd,
+                       std::chrono::milliseconds stallLimit)
     : lines_(lines), timeText_(std::move(timeText)), sink_(fd), stallLimit_(stallLimit) {
   lines_.AttachMirror();
   thread_ = std::thread([this] { Run(); });
 }
 
-LogMirror::~LogMirror() {
+TLogMirror::~TLogMirror() {
   stopping_ = true;
   lines_.DetachMirror();
   thread_.join();
 }
 
-void LogMirror::Run() {
-  MirrorSink::PrepareWriterThread();
+void TLogMirror::Run() {
+  TMirrorSink::PrepareWriterThread();
   std::string buffer;
   std::vector<std::size_t> ends;  // where each line of the buffer ends
   for (;;) {
-    const std::vector<PendingLine> batch = lines_.TakeForMirror(kLinesAtOnce, kGather);
+    const std::vector<TPendingLine> batch = lines_.TakeForMirror(kLinesAtOnce, kGather);
     if (batch.empty()) return;
     buffer.clear();
     ends.clear();
-    for (const PendingLine& line : batch) {
+    for (const TPendingLine& line : batch) {
       Append(buffer, line);
       ends.push_back(buffer.size());
     }
@@ -60,7 +60,7 @@ void LogMirror::Run() {
   }
 }
 
-void LogMirror::Append(std::string& out, const PendingLine& line) const {
+void TLogMirror::Append(std::string& out, const TPendingLine& line) const {
   out += kPrefix;
   if (line.incoming) {
     AppendIncomingLine(out, timeText_(line.when), line.text);
@@ -74,7 +74,7 @@ void LogMirror::Append(std::string& out, const PendingLine& line) const {
   }
 }
 
-std::size_t LogMirror::WriteOut(std::string_view data) {
+std::size_t TLogMirror::WriteOut(std::string_view data) {
   std::size_t done = 0;
   lastProgress_ = std::chrono::steady_clock::now();
   while (done < data.size() && !(stalled_ && stopping_)) {
@@ -91,14 +91,14 @@ std::size_t LogMirror::WriteOut(std::string_view data) {
   return done;
 }
 
-void LogMirror::Progressed() {
+void TLogMirror::Progressed() {
   lastProgress_ = std::chrono::steady_clock::now();
   if (!stalled_) return;
   stalled_ = false;
   lines_.SetMirrorStalled(false);
 }
 
-void LogMirror::NoProgress() {
+void TLogMirror::NoProgress() {
   if (stalled_ || std::chrono::steady_clock::now() - lastProgress_ < stallLimit_) return;
   stalled_ = true;
   lines_.SetMirrorStalled(true);

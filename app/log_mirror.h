@@ -2,13 +2,13 @@
 // "horalux.log: <line>", for people running the program headless (a terminal, the
 // journal) and for the end-to-end tests. A line's note, when it has one, follows it as it
 // stands (why a run reached no host: "horalux: timehost: Socket Error # 10061 ..."). A writer
-// thread of its own takes the lines from IncomingLines and writes many of them at once, so that
+// thread of its own takes the lines from TIncomingLines and writes many of them at once, so that
 // neither the connection threads nor the main thread ever wait on standard error.
 //
 // A failed write loses the lines it carried, and nothing worse: a closed pipe (EPIPE) or a
 // bad descriptor never blocks or ends the program. The writer never blocks in a write
 // either: it writes only what the descriptor takes at once (mirror_sink.h). When the
-// descriptor takes nothing for `stallLimit`, it tells IncomingLines, whose new lines then
+// descriptor takes nothing for `stallLimit`, it tells TIncomingLines, whose new lines then
 // stop waiting for it; at the end of the program it then gives up what still waits.
 //
 // Thread-safety: the counters may be read from any thread.
@@ -28,7 +28,7 @@
 
 namespace horalux {
 
-class LogMirror {
+class TLogMirror {
  public:
   using TimeText = std::function<std::string(TDateTime)>;
   static constexpr std::chrono::milliseconds kStallLimit{1000};
@@ -37,28 +37,28 @@ class LogMirror {
   // Starts the writer thread on `lines`, writing to the descriptor `fd` (not owned).
   // `timeText` formats the stamps of incoming lines; it runs on the writer thread only.
   // Throws std::system_error when no thread can be started.
-  LogMirror(IncomingLines& lines, TimeText timeText, int fd = kStandardError,
-            std::chrono::milliseconds stallLimit = kStallLimit);
+  TLogMirror(TIncomingLines& lines, TimeText timeText, int fd = kStandardError,
+             std::chrono::milliseconds stallLimit = kStallLimit);
   // Writes what still waits, unless the descriptor takes nothing for the stall limit, and
   // ends the writer thread.
-  ~LogMirror();
-  LogMirror(const LogMirror&) = delete;
-  LogMirror& operator=(const LogMirror&) = delete;
+  ~TLogMirror();
+  TLogMirror(const TLogMirror&) = delete;
+  TLogMirror& operator=(const TLogMirror&) = delete;
 
   std::uint64_t Written() const noexcept { return written_.load(); }  // lines written whole
   std::uint64_t Failed() const noexcept { return failed_.load(); }    // lines lost in writes
 
  private:
   void Run();
-  void Append(std::string& out, const PendingLine& line) const;
+  void Append(std::string& out, const TPendingLine& line) const;
   // Writes as much of `data` as the sink takes; returns the bytes written.
   std::size_t WriteOut(std::string_view data);
   void Progressed();
   void NoProgress();
 
-  IncomingLines& lines_;
+  TIncomingLines& lines_;
   const TimeText timeText_;
-  MirrorSink sink_;
+  TMirrorSink sink_;
   const std::chrono::milliseconds stallLimit_;
   bool stalled_ = false;  // writer thread only, as the next one
   std::chrono::steady_clock::time_point lastProgress_;

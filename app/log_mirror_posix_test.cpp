@@ -19,7 +19,7 @@ namespace horalux {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::Burst;
+using testing::TBurst;
 
 class Pipe {
  public:
@@ -51,14 +51,14 @@ class Pipe {
 
 std::string StampText(TDateTime when) { return std::to_string(static_cast<int>(when)); }
 
-TEST(LogMirror, WritesEveryLineOfABurstInOrderAsTheLogShowsIt) {
+TEST(TLogMirror, WritesEveryLineOfABurstInOrderAsTheLogShowsIt) {
   Pipe pipe;
   std::string text;
   std::thread reader([&] { text = pipe.ReadAll(); });
   {
-    IncomingLines lines(128);
-    const LogMirror mirror(lines, &StampText, pipe.Writer());
-    Burst::Run(lines);
+    TIncomingLines lines(128);
+    const TLogMirror mirror(lines, &StampText, pipe.Writer());
+    TBurst::Run(lines);
     lines.PushLine("-> 14:03:07  timehost * difference +2 sec");
   }  // the mirror writes what still waits before it ends
   pipe.CloseWriter();
@@ -73,16 +73,16 @@ TEST(LogMirror, WritesEveryLineOfABurstInOrderAsTheLogShowsIt) {
     ASSERT_NE(at, std::string::npos) << line;
     taken.emplace_back(std::stoi(line.substr(prefix.size())), line.substr(at + from.size()));
   }
-  Burst::Check(taken);
+  TBurst::Check(taken);
   EXPECT_EQ(line, "horalux.log: -> 14:03:07  timehost * difference +2 sec");
   EXPECT_FALSE(std::getline(written, line));
 }
 
-TEST(LogMirror, AClosedPipeLosesTheLinesAndNothingElse) {
+TEST(TLogMirror, AClosedPipeLosesTheLinesAndNothingElse) {
   Pipe pipe;
   pipe.CloseReader();
-  IncomingLines lines(16);
-  auto mirror = std::make_unique<LogMirror>(lines, &StampText, pipe.Writer());
+  TIncomingLines lines(16);
+  auto mirror = std::make_unique<TLogMirror>(lines, &StampText, pipe.Writer());
   for (int i = 0; i < 1000; ++i) lines.PushLine("line");  // never stuck behind the mirror
   for (int i = 0; i < 500 && mirror->Failed() < 1000; ++i) std::this_thread::sleep_for(10ms);
   EXPECT_EQ(mirror->Failed(), 1000u);
@@ -90,11 +90,11 @@ TEST(LogMirror, AClosedPipeLosesTheLinesAndNothingElse) {
   mirror.reset();
 }
 
-TEST(LogMirror, AFullPipeNobodyReadsHoldsUpNeitherThePushesNorTheEnd) {
+TEST(TLogMirror, AFullPipeNobodyReadsHoldsUpNeitherThePushesNorTheEnd) {
   Pipe pipe;
   ::fcntl(pipe.Writer(), F_SETPIPE_SZ, 4096);
-  IncomingLines lines(128);
-  auto mirror = std::make_unique<LogMirror>(lines, &StampText, pipe.Writer(), 50ms);
+  TIncomingLines lines(128);
+  auto mirror = std::make_unique<TLogMirror>(lines, &StampText, pipe.Writer(), 50ms);
   for (int i = 0; i < 5000; ++i) lines.PushLine("line " + std::to_string(i));
   EXPECT_GT(lines.LostToMirror(), 0u);  // pushed out of the ring once the mirror stalled
   const auto ending = std::chrono::steady_clock::now();

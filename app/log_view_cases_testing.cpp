@@ -12,7 +12,7 @@ namespace {
 enum class TFrom { Top, End };
 enum class TMoves { ToTop, ToEnd, Up, Down };
 
-struct KeyCase {
+struct TKeyCase {
   const char* what;
   TFrom from;
   TLogKey key;
@@ -21,7 +21,7 @@ struct KeyCase {
   TMoves moves;
 };
 
-constexpr KeyCase kKeyCases[] = {
+constexpr TKeyCase kKeyCases[] = {
     {"Ctrl+Home", TFrom::End, TLogKey::Home, true, false, TMoves::ToTop},
     {"Ctrl+End", TFrom::Top, TLogKey::End, true, false, TMoves::ToEnd},
     {"Page Up", TFrom::End, TLogKey::PageUp, false, false, TMoves::Up},
@@ -31,7 +31,7 @@ constexpr KeyCase kKeyCases[] = {
 };
 
 // A full log in place of what the window showed.
-void FillLog(TForm1View& view, LogViewProbe& probe) {
+void FillLog(TForm1View& view, TLogViewProbe& probe) {
   std::vector<std::string> lines;
   for (int i = 0; i < 100; ++i) lines.push_back("-> 14:03:07  line " + std::to_string(i));
   view.ChangeLog(static_cast<std::size_t>(probe.LineCount()), lines);
@@ -41,10 +41,10 @@ void FillLog(TForm1View& view, LogViewProbe& probe) {
 
 }  // namespace
 
-void ExpectKeysMoveThroughTheLog(TForm1View& view, LogViewProbe& probe) {
+void ExpectKeysMoveThroughTheLog(TForm1View& view, TLogViewProbe& probe) {
   FillLog(view, probe);
   ASSERT_TRUE(probe.TabIntoLog());
-  for (const KeyCase& test : kKeyCases) {
+  for (const TKeyCase& test : kKeyCases) {
     SCOPED_TRACE(test.what);
     probe.Press(test.from == TFrom::Top ? TLogKey::Home : TLogKey::End, true);
     ASSERT_EQ(probe.AtEnd(), test.from == TFrom::End);
@@ -68,7 +68,7 @@ void ExpectKeysMoveThroughTheLog(TForm1View& view, LogViewProbe& probe) {
   }
 }
 
-void ExpectNewLinesFollowOnlyAViewAtTheEnd(TForm1View& view, LogViewProbe& probe) {
+void ExpectNewLinesFollowOnlyAViewAtTheEnd(TForm1View& view, TLogViewProbe& probe) {
   FillLog(view, probe);
   probe.ScrollTo(probe.LineCount());
   view.ChangeLog(1, {"the newest"});

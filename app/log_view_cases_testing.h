@@ -11,9 +11,9 @@ namespace horalux::testing {
 enum class TLogKey { Home, End, PageUp, PageDown, Up, Down };
 
 // The window's log, read and worked as a user would.
-class LogViewProbe {
+class TLogViewProbe {
  public:
-  virtual ~LogViewProbe() = default;
+  virtual ~TLogViewProbe() = default;
   // Tabs from the control before the log, as a keyboard user would; true when the log has
   // the focus then.
   virtual bool TabIntoLog() = 0;
@@ -31,9 +31,9 @@ class LogViewProbe {
 
 // The log takes the focus by Tab; Page Up and Down, Ctrl+Home and Ctrl+End and the arrows
 // move through a full log.
-void ExpectKeysMoveThroughTheLog(TForm1View& view, LogViewProbe& probe);
+void ExpectKeysMoveThroughTheLog(TForm1View& view, TLogViewProbe& probe);
 // New lines bring the newest into view only when it was in view; otherwise the lines the
 // user reads stay in view, also when lines above them go.
-void ExpectNewLinesFollowOnlyAViewAtTheEnd(TForm1View& view, LogViewProbe& probe);
+void ExpectNewLinesFollowOnlyAViewAtTheEnd(TForm1View& view, TLogViewProbe& probe);
 
 }  // namespace horalux::testing

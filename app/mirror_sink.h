@@ -12,10 +12,10 @@
 
 namespace horalux {
 
-class MirrorSink {
+class TMirrorSink {
  public:
   // The descriptor is not owned.
-  explicit MirrorSink(int fd);
+  explicit TMirrorSink(int fd);
 
   // On the writer thread, before it writes: a pipe whose reader has gone then fails the
   // write (EPIPE) instead of ending the process with a signal.

@@ -16,16 +16,16 @@ HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 
 }  // namespace
 
-MirrorSink::MirrorSink(int fd) : fd_(fd) {
+TMirrorSink::TMirrorSink(int fd) : fd_(fd) {
   const HANDLE handle = HandleOf(fd_);
   polled_ = handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) == FILE_TYPE_PIPE;
   mostAtOnce_ = polled_ ? kPipeChunk : SIZE_MAX;
 }
 
 // Windows raises no signal for a pipe whose reader has gone: the write fails.
-void MirrorSink::PrepareWriterThread() {}
+void TMirrorSink::PrepareWriterThread() {}
 
-long MirrorSink::WriteSome(std::string_view data) {
+long TMirrorSink::WriteSome(std::string_view data) {
   if (data.size() > mostAtOnce_) data = data.substr(0, mostAtOnce_);
   const HANDLE handle = HandleOf(fd_);
   // A GUI program started without standard error has none: its mirror lines go nowhere.
@@ -37,6 +37,6 @@ long MirrorSink::WriteSome(std::string_view data) {
   return written == 0 && !data.empty() ? -1 : static_cast<long>(written);
 }
 
-bool MirrorSink::AwaitWritable(std::chrono::milliseconds) { return true; }
+bool TMirrorSink::AwaitWritable(std::chrono::milliseconds) { return true; }
 
 }  // namespace horalux

@@ -8,7 +8,7 @@ namespace horalux {
 
 int RunProgram(TApplication& application,
                const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
-               Form1Environment environment) {
+               TForm1Environment environment) {
   application.SetTitle("Horalux");
   environment.title = application.Title();
   try {

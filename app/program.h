@@ -18,6 +18,6 @@ namespace horalux {
 // is shown in the application's error box).
 int RunProgram(TApplication& application,
                const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
-               Form1Environment environment);
+               TForm1Environment environment);
 
 }  // namespace horalux

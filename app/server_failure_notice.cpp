@@ -7,10 +7,10 @@
 
 namespace horalux {
 
-ServerFailureNotice::ServerFailureNotice(int fd, Clock clock)
+TServerFailureNotice::TServerFailureNotice(int fd, Clock clock)
     : sink_(fd), clock_(std::move(clock)) {}
 
-void ServerFailureNotice::Report(const std::exception& failure) {
+void TServerFailureNotice::Report(const std::exception& failure) {
   const auto now = clock_();
   std::lock_guard lock(mutex_);
   if (lastLine_ && now - *lastLine_ < kSpacing) return;

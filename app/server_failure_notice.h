@@ -19,19 +19,19 @@
 
 namespace horalux {
 
-class ServerFailureNotice {
+class TServerFailureNotice {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
   static constexpr std::chrono::seconds kSpacing{1};
 
   // Writes to the descriptor `fd` (not owned).
-  explicit ServerFailureNotice(int fd, Clock clock = &std::chrono::steady_clock::now);
+  explicit TServerFailureNotice(int fd, Clock clock = &std::chrono::steady_clock::now);
 
   void Report(const std::exception& failure);
 
  private:
   std::mutex mutex_;
-  MirrorSink sink_;  // guarded by mutex_, as the next one
+  TMirrorSink sink_;  // guarded by mutex_, as the next one
   std::optional<std::chrono::steady_clock::time_point> lastLine_;
   const Clock clock_;
 };

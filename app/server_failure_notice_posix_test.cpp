@@ -15,11 +15,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
+TEST(TServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
   int fds[2];
   ASSERT_EQ(::pipe(fds), 0);
   std::chrono::steady_clock::time_point now{};
-  ServerFailureNotice notice(fds[1], [&now] { return now; });
+  TServerFailureNotice notice(fds[1], [&now] { return now; });
   const std::system_error noThread(EAGAIN, std::generic_category(), "cannot create thread");
   notice.Report(noThread);
   now += 999ms;

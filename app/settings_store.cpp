@@ -20,15 +20,15 @@ void ReportToStandardError(const std::string& reason) {
 
 }  // namespace
 
-SettingsStore::SettingsStore(RegistryStore& store, std::string_view key,
-                             SettingsFailureSink reportFailure)
+TSettingsStore::TSettingsStore(RegistryStore& store, std::string_view key,
+                               SettingsFailureSink reportFailure)
     : store_(store),
       key_(store.CreateKey(key)),
       reportFailure_(reportFailure ? std::move(reportFailure) : ReportToStandardError) {}
 
-SettingsStore::~SettingsStore() = default;
+TSettingsStore::~TSettingsStore() = default;
 
-std::string SettingsStore::ReadString(std::string_view name) const {
+std::string TSettingsStore::ReadString(std::string_view name) const {
   if (!key_) return {};
   const RegQueryResult result = key_->QueryValue(name);
   if (result.status == RegQueryResult::Status::Missing) return {};
@@ -42,7 +42,7 @@ std::string SettingsStore::ReadString(std::string_view name) const {
   return data.substr(0, data.find('\0'));
 }
 
-std::int32_t SettingsStore::ReadInteger(std::string_view name) const {
+std::int32_t TSettingsStore::ReadInteger(std::string_view name) const {
   if (!key_) Fail(kRegGetDataFailed, name);
   const RegQueryResult result = key_->QueryValue(name);
   if (result.status != RegQueryResult::Status::Found || result.value.data.size() > 4) {
@@ -57,28 +57,28 @@ std::int32_t SettingsStore::ReadInteger(std::string_view name) const {
   return static_cast<std::int32_t>(number);
 }
 
-bool SettingsStore::ReadBool(std::string_view name) const { return ReadInteger(name) != 0; }
+bool TSettingsStore::ReadBool(std::string_view name) const { return ReadInteger(name) != 0; }
 
-void SettingsStore::WriteString(std::string_view name, std::string_view text) {
+void TSettingsStore::WriteString(std::string_view name, std::string_view text) {
   std::string data(text);
   data += '\0';
   Write(name, {kRegSz, std::move(data)});
 }
 
-void SettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
+void TSettingsStore::WriteInteger(std::string_view name, std::int32_t value) {
   const auto number = static_cast<std::uint32_t>(value);
   std::string data(4, '\0');
   for (std::size_t i = 0; i < 4; ++i) data[i] = static_cast<char>((number >> (8 * i)) & 0xff);
   Write(name, {kRegDword, std::move(data)});
 }
 
-void SettingsStore::WriteBool(std::string_view name, bool value) {
+void TSettingsStore::WriteBool(std::string_view name, bool value) {
   WriteInteger(name, value ? 1 : 0);
 }
 
-void SettingsStore::BeginWrites() { pending_.emplace(); }
+void TSettingsStore::BeginWrites() { pending_.emplace(); }
 
-void SettingsStore::CommitWrites() {
+void TSettingsStore::CommitWrites() {
   std::vector<RegNamedValue> values = std::move(pending_).value_or(std::vector<RegNamedValue>{});
   pending_.reset();
   if (values.empty()) return;
@@ -86,7 +86,7 @@ void SettingsStore::CommitWrites() {
   if (!key_->SetValues(values, &refused)) WriteFailed(values[refused].name, store_.LastError());
 }
 
-void SettingsStore::Write(std::string_view name, const RegValue& value) {
+void TSettingsStore::Write(std::string_view name, const RegValue& value) {
   if (!key_) WriteFailed(name, store_.LastError());
   if (pending_) {
     pending_->push_back({std::string(name), value});
@@ -95,7 +95,7 @@ void SettingsStore::Write(std::string_view name, const RegValue& value) {
   if (!key_->SetValue(name, value)) WriteFailed(name, store_.LastError());
 }
 
-void SettingsStore::WriteFailed(std::string_view name, const std::string& reason) {
+void TSettingsStore::WriteFailed(std::string_view name, const std::string& reason) {
   pending_.reset();
   reportFailure_(reason);
   Fail(kRegSetDataFailed, name);

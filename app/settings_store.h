@@ -35,16 +35,16 @@ inline constexpr std::string_view kStartServerValue = "Start Server";
 using SettingsFailureSink = std::function<void(const std::string& reason)>;
 
 // The settings key, opened (and created when missing) on construction.
-class SettingsStore {
+class TSettingsStore {
  public:
   // Never throws. When the key cannot be opened, reads behave as for a missing value and
   // every write fails. `store` must outlive this object. Without a sink, reasons go to
   // standard error.
-  explicit SettingsStore(RegistryStore& store, std::string_view key = kSettingsKey,
-                         SettingsFailureSink reportFailure = {});
-  ~SettingsStore();
-  SettingsStore(const SettingsStore&) = delete;
-  SettingsStore& operator=(const SettingsStore&) = delete;
+  explicit TSettingsStore(RegistryStore& store, std::string_view key = kSettingsKey,
+                          SettingsFailureSink reportFailure = {});
+  ~TSettingsStore();
+  TSettingsStore(const TSettingsStore&) = delete;
+  TSettingsStore& operator=(const TSettingsStore&) = delete;
 
   bool KeyOpen() const noexcept { return key_ != nullptr; }
 

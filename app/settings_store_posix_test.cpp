@@ -47,7 +47,7 @@ std::string FailureOf(Read read) {
 
 TEST_F(SettingsStoreFileTest, SavedSettingsGiveTheExportsText) {
   {
-    SettingsStore settings(*store_);
+    TSettingsStore settings(*store_);
     EXPECT_EQ(FileText(), kHeader + "\n");
     settings.WriteString(kHostValue, "time.example");
     settings.WriteInteger(kIntervalValue, IntervalToRegistry(45));
@@ -67,7 +67,7 @@ TEST_F(SettingsStoreFileTest, DamagedAndDeletedLinesCannotBeRead) {
       "\"Damaged\"=\"cut\n"
       "\"Deleted\"=-\n"
       "\"DamagedDword\"=dword:0000\n");
-  const SettingsStore settings(*store_);
+  const TSettingsStore settings(*store_);
   EXPECT_EQ(FailureOf([&] { settings.ReadString("Damaged"); }),
             "Konnte Daten für 'Damaged' nicht holen");
   EXPECT_EQ(settings.ReadString("Deleted"), "");
@@ -78,7 +78,7 @@ TEST_F(SettingsStoreFileTest, DamagedAndDeletedLinesCannotBeRead) {
 }
 
 TEST_F(SettingsStoreFileTest, RefusedWriteRaisesAndLeavesTheStoreAsItWas) {
-  SettingsStore settings(*store_, kSettingsKey, [](const std::string&) {});
+  TSettingsStore settings(*store_, kSettingsKey, [](const std::string&) {});
   settings.WriteString(kHostValue, "old.example");
   const std::string before = FileText();
   for (const auto step : {FailingFileSystem::Step::Read, FailingFileSystem::Step::Append,
@@ -98,8 +98,8 @@ TEST_F(SettingsStoreFileTest, CollectedWritesAreOneReplaceOfTheFile) {
   Holding("\"Host\"=\"old.example\"\n");
   const std::string before = FileText();
   std::vector<std::string> reasons;
-  SettingsStore settings(*store_, kSettingsKey,
-                         [&](const std::string& reason) { reasons.push_back(reason); });
+  TSettingsStore settings(*store_, kSettingsKey,
+                          [&](const std::string& reason) { reasons.push_back(reason); });
   const auto saveFour = [&] {
     settings.BeginWrites();
     settings.WriteString(kHostValue, "new.example");

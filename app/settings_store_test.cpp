@@ -36,7 +36,7 @@ std::string FailureOf(Read read) {
 }
 
 TEST_F(SettingsStoreTest, FirstStartCreatesTheEmptyKeyAndReadsAnEmptyHost) {
-  SettingsStore settings(Store(), Key());
+  TSettingsStore settings(Store(), Key());
   EXPECT_TRUE(settings.KeyOpen());
   EXPECT_TRUE(registry_->KeyExists());
   EXPECT_EQ(settings.ReadString(kHostValue), "");
@@ -46,7 +46,7 @@ TEST_F(SettingsStoreTest, FirstStartCreatesTheEmptyKeyAndReadsAnEmptyHost) {
 
 TEST_F(SettingsStoreTest, SavedSettingsReadBack) {
   {
-    SettingsStore settings(Store(), Key());
+    TSettingsStore settings(Store(), Key());
     settings.WriteString(kHostValue, "time.example");
     settings.WriteInteger(kIntervalValue, IntervalToRegistry(45));
     settings.WriteBool(kSyncOnStartupValue, false);
@@ -55,7 +55,7 @@ TEST_F(SettingsStoreTest, SavedSettingsReadBack) {
   EXPECT_EQ(Raw(kIntervalValue), Dword(45));
   EXPECT_EQ(Raw(kSyncOnStartupValue), Dword(0));
   EXPECT_EQ(Raw(kStartServerValue), Dword(1));
-  const SettingsStore settings(Store(), Key());
+  const TSettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadString(kHostValue), "time.example");
   EXPECT_EQ(IntervalFromRegistry(settings.ReadInteger(kIntervalValue)), 45);
   EXPECT_FALSE(settings.ReadBool(kSyncOnStartupValue));
@@ -63,7 +63,7 @@ TEST_F(SettingsStoreTest, SavedSettingsReadBack) {
 }
 
 TEST_F(SettingsStoreTest, StringIsStoredAsRegSzCountingItsNul) {
-  SettingsStore settings(Store(), Key());
+  TSettingsStore settings(Store(), Key());
   settings.WriteString(kHostValue, "time.example");
   EXPECT_EQ(Raw(kHostValue), (RegValue{kRegSz, std::string("time.example\0", 13)}));
   settings.WriteString(kHostValue, "");
@@ -80,7 +80,7 @@ TEST_F(SettingsStoreTest, StringReadsFollowTheRules) {
   registry_->Plant("NoNul", {kRegSz, "ab"});
   registry_->Plant("Dword", Dword(1));
   registry_->Plant("Binary", {kRegBinary, std::string("a\0", 2)});
-  const SettingsStore settings(Store(), Key());
+  const TSettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadString("Missing"), "");
   EXPECT_EQ(settings.ReadString("Empty"), "");
   EXPECT_EQ(settings.ReadString("Size0"), "");
@@ -101,7 +101,7 @@ TEST_F(SettingsStoreTest, IntegerReadsFollowTheRules) {
   registry_->Plant("LongText", Sz("3000"));
   registry_->Plant("Binary", {kRegBinary, std::string("\1\0\0\0", 4)});
   registry_->Plant("Qword", {kRegQword, std::string("\1\0\0\0\0\0\0\0", 8)});
-  const SettingsStore settings(Store(), Key());
+  const TSettingsStore settings(Store(), Key());
   EXPECT_EQ(settings.ReadInteger("Interval"), 300);
   EXPECT_EQ(settings.ReadInteger("Negative"), -1);
   EXPECT_EQ(settings.ReadInteger("Short"), 300);
@@ -120,7 +120,7 @@ TEST_F(SettingsStoreTest, BooleanIsAnyNonZeroInteger) {
   registry_->Plant("One", Dword(1));
   registry_->Plant("Two", Dword(2));
   registry_->Plant("High", Dword(0x80000000));
-  const SettingsStore settings(Store(), Key());
+  const TSettingsStore settings(Store(), Key());
   EXPECT_FALSE(settings.ReadBool("Zero"));
   EXPECT_TRUE(settings.ReadBool("One"));
   EXPECT_TRUE(settings.ReadBool("Two"));
@@ -130,8 +130,8 @@ TEST_F(SettingsStoreTest, BooleanIsAnyNonZeroInteger) {
 TEST_F(SettingsStoreTest, CollectedWritesAreSavedTogetherOrNotAtAll) {
   registry_->Plant("Host", Sz("old.example"));
   std::vector<std::string> reasons;
-  SettingsStore settings(Store(), Key(),
-                         [&](const std::string& reason) { reasons.push_back(reason); });
+  TSettingsStore settings(Store(), Key(),
+                          [&](const std::string& reason) { reasons.push_back(reason); });
   const std::string unstorable = registry_->UnstorableValueName();
   const auto saveFour = [&](std::string_view lastName) {
     settings.BeginWrites();
@@ -156,7 +156,7 @@ TEST_F(SettingsStoreTest, CollectedWritesAreSavedTogetherOrNotAtAll) {
 }
 
 TEST_F(SettingsStoreTest, ARefusedSingleWriteRaisesWithTheValuesName) {
-  SettingsStore settings(Store(), Key(), [](const std::string&) {});
+  TSettingsStore settings(Store(), Key(), [](const std::string&) {});
   settings.WriteString(kHostValue, "old.example");
   const std::string unstorable = registry_->UnstorableValueName();
   EXPECT_EQ(FailureOf([&] { settings.WriteInteger(unstorable, 45); }),
@@ -165,7 +165,7 @@ TEST_F(SettingsStoreTest, ARefusedSingleWriteRaisesWithTheValuesName) {
 }
 
 TEST_F(SettingsStoreTest, KeyThatCannotBeOpenedReadsAsMissingAndRefusesWrites) {
-  SettingsStore settings(Store(), "SOFTWARE\\\\Vantok", [](const std::string&) {});
+  TSettingsStore settings(Store(), "SOFTWARE\\\\Vantok", [](const std::string&) {});
   EXPECT_FALSE(settings.KeyOpen());
   EXPECT_EQ(settings.ReadString(kHostValue), "");
   EXPECT_EQ(FailureOf([&] { settings.ReadInteger(kIntervalValue); }),

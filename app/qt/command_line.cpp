@@ -37,15 +37,15 @@ bool IsQtOptionWithJoinedValue(std::string_view name) {
   return stem == "style" || stem == "stylesheet" || stem == "qmljsdebugger";
 }
 
-CommandLineAction Error(std::string text) { return {CommandLineAction::kError, std::move(text)}; }
+TCommandLineAction Error(std::string text) { return {TCommandLineAction::kError, std::move(text)}; }
 
 }  // namespace
 
-CommandLineAction ParseCommandLine(int argc, const char* const* argv) {
+TCommandLineAction ParseCommandLine(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view argument = argv[i];
-    if (argument == "--help" || argument == "-h") return {CommandLineAction::kHelp, {}};
-    if (argument == "--version") return {CommandLineAction::kVersion, {}};
+    if (argument == "--help" || argument == "-h") return {TCommandLineAction::kHelp, {}};
+    if (argument == "--version") return {TCommandLineAction::kVersion, {}};
     const std::string_view name = OptionName(argument);
     if (name.empty()) return Error("unexpected argument '" + std::string(argument) + "'");
     if (IsOneOf(name, kQtFlags) || IsQtOptionWithJoinedValue(name)) continue;

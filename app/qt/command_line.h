@@ -9,7 +9,7 @@
 
 namespace horalux {
 
-struct CommandLineAction {
+struct TCommandLineAction {
   enum Kind { kRun, kHelp, kVersion, kError };
   Kind kind = kRun;
   std::string error;  // kError: one line, without the program's name
@@ -17,7 +17,7 @@ struct CommandLineAction {
 
 // The first of --help (-h) and --version decides; an unknown option or a stray argument
 // before it is an error.
-CommandLineAction ParseCommandLine(int argc, const char* const* argv);
+TCommandLineAction ParseCommandLine(int argc, const char* const* argv);
 
 // What --help prints, ending with a line feed.
 std::string UsageText();

@@ -7,21 +7,21 @@
 namespace horalux {
 namespace {
 
-CommandLineAction Parse(std::vector<const char*> arguments) {
+TCommandLineAction Parse(std::vector<const char*> arguments) {
   arguments.insert(arguments.begin(), "horalux");
   return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
 }
 
 TEST(CommandLine, HelpAndVersionAnswerWhateverQtOptionsStandBeforeThem) {
-  EXPECT_EQ(Parse({"--help"}).kind, CommandLineAction::kHelp);
-  EXPECT_EQ(Parse({"-platform", "offscreen", "-h"}).kind, CommandLineAction::kHelp);
-  EXPECT_EQ(Parse({"--version", "--help"}).kind, CommandLineAction::kVersion);
+  EXPECT_EQ(Parse({"--help"}).kind, TCommandLineAction::kHelp);
+  EXPECT_EQ(Parse({"-platform", "offscreen", "-h"}).kind, TCommandLineAction::kHelp);
+  EXPECT_EQ(Parse({"--version", "--help"}).kind, TCommandLineAction::kVersion);
 }
 
 TEST(CommandLine, QtsOwnOptionsRunTheProgram) {
-  EXPECT_EQ(Parse({}).kind, CommandLineAction::kRun);
+  EXPECT_EQ(Parse({}).kind, TCommandLineAction::kRun);
   EXPECT_EQ(Parse({"-platform", "offscreen", "--display", ":1", "-reverse", "-style=Fusion"}).kind,
-            CommandLineAction::kRun);
+            TCommandLineAction::kRun);
 }
 
 TEST(CommandLine, AnythingElseIsAnErrorNamingIt) {
@@ -29,7 +29,7 @@ TEST(CommandLine, AnythingElseIsAnErrorNamingIt) {
   EXPECT_EQ(Parse({"-v"}).error, "unknown option '-v'");
   EXPECT_EQ(Parse({"time.example"}).error, "unexpected argument 'time.example'");
   EXPECT_EQ(Parse({"-platform"}).error, "option '-platform' needs a value");
-  EXPECT_EQ(Parse({"-platform"}).kind, CommandLineAction::kError);
+  EXPECT_EQ(Parse({"-platform"}).kind, TCommandLineAction::kError);
 }
 
 }  // namespace

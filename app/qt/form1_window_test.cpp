@@ -169,7 +169,7 @@ TEST_F(WindowTest, TheHostBoxKeepsALongHostWhole) {
   EXPECT_EQ(window.HostText(), host + "x");
 }
 
-class QtLogProbe final : public LogViewProbe {
+class QtLogProbe final : public TLogViewProbe {
  public:
   QtLogProbe(QWidget& before, QPlainTextEdit& log) : before_(before), log_(log) {}
   bool TabIntoLog() override {

@@ -24,17 +24,17 @@ namespace {
 
 // The exit status when the command line is answered without starting the program.
 std::optional<int> AnswerCommandLine(int argc, const char* const* argv) {
-  const horalux::CommandLineAction action = horalux::ParseCommandLine(argc, argv);
+  const horalux::TCommandLineAction action = horalux::ParseCommandLine(argc, argv);
   switch (action.kind) {
-    case horalux::CommandLineAction::kRun:
+    case horalux::TCommandLineAction::kRun:
       return std::nullopt;
-    case horalux::CommandLineAction::kHelp:
+    case horalux::TCommandLineAction::kHelp:
       std::fputs(horalux::UsageText().c_str(), stdout);
       return 0;
-    case horalux::CommandLineAction::kVersion:
+    case horalux::TCommandLineAction::kVersion:
       std::fputs("Horalux " HORALUX_VERSION "\n", stdout);
       return 0;
-    case horalux::CommandLineAction::kError:
+    case horalux::TCommandLineAction::kError:
       std::fprintf(stderr, "%s%s (see %s --help)\n", horalux::NoticePrefix().c_str(),
                    action.error.c_str(), argv[0]);
       return 2;
@@ -59,9 +59,10 @@ int main(int argc, char** argv) {
   horalux::TQtToolkit toolkit;
   horalux::TApplication application(toolkit);
   horalux::InstallEventLoopHooks();
-  const horalux::TerminationSignals terminationSignals([&application] { application.Terminate(); });
+  const horalux::TTerminationSignals terminationSignals(
+      [&application] { application.Terminate(); });
 
-  horalux::Form1Environment environment;
+  horalux::TForm1Environment environment;
   environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter();

@@ -16,12 +16,12 @@ namespace horalux {
 // is no reason to stop keeping the clock. Call first thing in main.
 void IgnoreBrokenPipes();
 
-class TerminationSignals {
+class TTerminationSignals {
  public:
-  explicit TerminationSignals(std::function<void()> onSignal);
-  ~TerminationSignals();
-  TerminationSignals(const TerminationSignals&) = delete;
-  TerminationSignals& operator=(const TerminationSignals&) = delete;
+  explicit TTerminationSignals(std::function<void()> onSignal);
+  ~TTerminationSignals();
+  TTerminationSignals(const TTerminationSignals&) = delete;
+  TTerminationSignals& operator=(const TTerminationSignals&) = delete;
 
  private:
   std::function<void()> onSignal_;

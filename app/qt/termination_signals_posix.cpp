@@ -34,7 +34,7 @@ void Handle(int signal, void (*handler)(int)) {
 
 void IgnoreBrokenPipes() { Handle(SIGPIPE, &OnBrokenPipe); }
 
-TerminationSignals::TerminationSignals(std::function<void()> onSignal)
+TTerminationSignals::TTerminationSignals(std::function<void()> onSignal)
     : onSignal_(std::move(onSignal)) {
   if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
   notifier_ = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
@@ -47,7 +47,7 @@ TerminationSignals::TerminationSignals(std::function<void()> onSignal)
   for (const int signal : kTerminationSignals) Handle(signal, &OnTerminationSignal);
 }
 
-TerminationSignals::~TerminationSignals() {
+TTerminationSignals::~TTerminationSignals() {
   for (const int signal : kTerminationSignals) Handle(signal, SIG_DFL);
   notifier_.reset();
   for (int& end : signalPipe) {

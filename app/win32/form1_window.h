@@ -96,11 +96,11 @@ class TForm1Window final : public TForm1DesktopView {
   // Runs the bound controller's handler under its guard; nothing once unbound.
   void RunHandler(void (TForm1::*handler)());
 
-  struct GdiDeleter {
+  struct TGdiDeleter {
     void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }
   };
-  using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiDeleter>;
-  struct WindowDeleter {
+  using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, TGdiDeleter>;
+  struct TWindowDeleter {
     void operator()(HWND window) const noexcept { ::DestroyWindow(window); }
   };
 
@@ -111,7 +111,7 @@ class TForm1Window final : public TForm1DesktopView {
   UniqueFont font_;
   UniqueFont boldFont_;
   UniqueFont linkFont_;
-  std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter> windowHolder_;
+  std::unique_ptr<std::remove_pointer_t<HWND>, TWindowDeleter> windowHolder_;
   HWND window_ = nullptr;
   HWND focused_ = nullptr;  // the control to give the focus back to when activated
 };

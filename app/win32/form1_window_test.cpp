@@ -57,7 +57,7 @@ class WindowTest : public ::testing::Test {
     RemoveEventLoopHooks();
   }
   TForm1& StartWindow(const std::string& hostListPath = "no such folder\\server.lst") {
-    Form1Environment environment;
+    TForm1Environment environment;
     environment.store = NewUserRegistryStore();
     environment.hostListPath = hostListPath;
     environment.clockSetter = std::make_unique<RecordingClockSetter>();
@@ -320,7 +320,7 @@ TEST_F(WindowTest, AVeryLongLineShowsItsStartAndItsEndFromItsStart) {
 
 // The log as a user works it: keys through the dialog keys as the loop hands them over,
 // with Ctrl held in the thread's keyboard state, where the edit control reads it.
-class Win32LogProbe final : public testing::LogViewProbe {
+class Win32LogProbe final : public testing::TLogViewProbe {
  public:
   Win32LogProbe(HWND before, HWND log, std::function<void(UINT, WPARAM)> press)
       : before_(before), log_(log), press_(std::move(press)) {}

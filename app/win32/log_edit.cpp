@@ -21,15 +21,15 @@ int FirstLineX(HWND log) {
 }
 
 // What a user reading older lines sees, to be given back after the change.
-struct Reading {
+struct TReading {
   LRESULT firstLine = 0;
   DWORD selectionStart = 0;
   DWORD selectionEnd = 0;
   int firstLineX = 0;
 };
 
-Reading ReadingOf(HWND log) {
-  Reading reading;
+TReading ReadingOf(HWND log) {
+  TReading reading;
   reading.firstLine = FirstVisibleLine(log);
   Send(log, EM_GETSEL, reinterpret_cast<WPARAM>(&reading.selectionStart),
        reinterpret_cast<LPARAM>(&reading.selectionEnd));
@@ -70,7 +70,7 @@ void ShowStartOfNewestLine(HWND log) {
 // Replacing text scrolls the caret into view; this takes the view back to what the user
 // read. Sideways the control scrolls by whole characters only, so that comes back as near
 // as they allow.
-void GiveBack(HWND log, const Reading& reading, std::size_t removedLines, LRESULT removedChars) {
+void GiveBack(HWND log, const TReading& reading, std::size_t removedLines, LRESULT removedChars) {
   const auto shifted = [removedChars](DWORD at) {
     return static_cast<LPARAM>(std::max<LRESULT>(static_cast<LRESULT>(at) - removedChars, 0));
   };
@@ -124,7 +124,7 @@ bool NewestLogLineInView(HWND log) {
 void ChangeLogLines(HWND log, std::size_t removedFromStart,
                     const std::vector<std::string>& appended) {
   const bool followNewest = NewestLogLineInView(log);
-  const Reading reading = ReadingOf(log);
+  const TReading reading = ReadingOf(log);
   const LRESULT removedChars = RemoveFirstLines(log, removedFromStart);
   AppendLines(log, appended);
   if (followNewest) {

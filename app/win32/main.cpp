@@ -25,7 +25,7 @@ int main(int, char** argv) {
     horalux::TApplication application(toolkit);
     horalux::InstallEventLoopHooks(application, toolkit);
 
-    horalux::Form1Environment environment;
+    horalux::TForm1Environment environment;
     environment.store = horalux::NewUserRegistryStore();
     environment.clockSetter = horalux::MakeWin32ClockSetter();
     environment.formats = std::make_unique<horalux::TWin32DateTimeFormats>();

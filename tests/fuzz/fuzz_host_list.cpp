@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();  // line ends and the end mark never reach an entry
     }
   }
-  horalux::HostListSplitter pieces;
+  horalux::THostListSplitter pieces;
   const std::size_t step = size > 0 ? 1 + data[0] % 7 : 1;
   for (std::size_t at = 0; at < size; at += step) {
     if (!pieces.Feed(text.substr(at, step))) break;
