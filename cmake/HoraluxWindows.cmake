@@ -19,4 +19,4 @@ add_subdirectory(${HORALUX_GOOGLETEST_SOURCE} ${PROJECT_BINARY_DIR}/googletest E
 # build tree, made on first use.
 set(HORALUX_WINE_HOME ${PROJECT_BINARY_DIR}/wine)
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${PROJECT_SOURCE_DIR}/scripts/wine-safely --prefix ${HORALUX_WINE_HOME} --)
+    ${PROJECT_SOURCE_DIR}/scripts/wine-safely --prefix ${HORALUX_WINE_HOME} --report-exit --)
