@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "base/main_thread.h"
 #include "net/anti_freeze.h"
+#include "platform/registry_store.h"
 #include "server/main_thread_queue.h"
 #include "server/thread.h"
 
@@ -19,6 +20,7 @@ int RunWindow(TApplication& application,
               const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
               TForm1Environment environment) {
   try {
+    environment.store = NewUserRegistryStore();
     const std::unique_ptr<TForm1View> window = makeWindow();
     TForm1 form(*window, std::move(environment));
     return application.Run();

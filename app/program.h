@@ -28,11 +28,20 @@ class TLoopHooks {
   TLoopHooks& operator=(const TLoopHooks&) = delete;
 };
 
-// Returns the loop's exit code, or 1 when the window could not even be built (the failure
-// is shown in the application's error box). Returns once the network's threads have ended,
-// or after a few seconds of waiting for them.
+// Runs on the user's settings store (platform/registry_store.h), whatever `environment`
+// holds there. Returns the loop's exit code, or 1 when the window could not even be built
+// (the failure is shown in the application's error box). Returns once the network's
+// threads have ended, or after a few seconds of waiting for them.
 int RunProgram(TApplication& application,
                const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
                TForm1Environment environment);
+
+// The same with the window TWindow(application, toolkit).
+template <class TWindow, class TWindowToolkit>
+int RunProgram(TApplication& application, TWindowToolkit& toolkit, TForm1Environment environment) {
+  return RunProgram(
+      application, [&] { return std::make_unique<TWindow>(application, toolkit); },
+      std::move(environment));
+}
 
 }  // namespace horalux

@@ -15,7 +15,6 @@
 #include "desktop/application.h"
 #include "desktop/qt/clock_service.h"
 #include "desktop/qt/qt_toolkit.h"
-#include "platform/registry_store.h"
 
 namespace {
 
@@ -59,7 +58,6 @@ int main(int argc, char** argv) {
       [&application] { application.Terminate(); });
 
   horalux::TForm1Environment environment;
-  environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter();
   environment.formats = std::make_unique<horalux::TQtDateTimeFormats>();
@@ -67,7 +65,5 @@ int main(int argc, char** argv) {
       "Horalux needs the right to set the clock. See \"Rights\" in its README, or run: "
       "sudo setcap cap_sys_time,cap_net_bind_service+ep " +
       QCoreApplication::applicationFilePath().toStdString();
-  return horalux::RunProgram(
-      application, [&] { return std::make_unique<horalux::TForm1Window>(application, toolkit); },
-      std::move(environment));
+  return horalux::RunProgram<horalux::TForm1Window>(application, toolkit, std::move(environment));
 }

@@ -10,7 +10,6 @@
 #include "desktop/application.h"
 #include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_win32.h"
-#include "platform/registry_store.h"
 
 int main(int, char** argv) {
   horalux::SetNoticeName(argv[0]);
@@ -21,15 +20,12 @@ int main(int, char** argv) {
     horalux::TApplication application(toolkit);
 
     horalux::TForm1Environment environment;
-    environment.store = horalux::NewUserRegistryStore();
     environment.clockSetter = horalux::MakeWin32ClockSetter();
     environment.formats = std::make_unique<horalux::TWin32DateTimeFormats>();
     environment.clockRightsAdvice =
         "Setting the clock needs the right \"Change the system time\": start Horalux as an "
         "administrator, or have that right given to your account.";
-    return horalux::RunProgram(
-        application, [&] { return std::make_unique<horalux::TForm1Window>(application, toolkit); },
-        std::move(environment));
+    return horalux::RunProgram<horalux::TForm1Window>(application, toolkit, std::move(environment));
   } catch (const std::exception&) {
     return 1;  // not even the toolkit: nothing to show anything with
   }
