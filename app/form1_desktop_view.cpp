@@ -1,6 +1,9 @@
 #include "app/form1_desktop_view.h"
 
+#include <algorithm>
+
 #include "app/form1.h"
+#include "desktop/ui_trace.h"
 
 namespace horalux {
 
@@ -43,7 +46,27 @@ void TForm1DesktopView::SetTrayHint(const std::string& hint) {
 }
 
 void TForm1DesktopView::ShowTrayNotification(const std::string& title, const std::string& text) {
+  TraceUi("notification " + TraceQuoted(title) + " " + TraceQuoted(text));
   components_->abfTrayIcon().ShowNotification(title, text);
+}
+
+void TForm1DesktopView::SetStatusText(TStatusPanel panel, const std::string& text) {
+  ShowStatusText(panel, text);
+  statusTexts_[static_cast<int>(panel)] = text;
+  if (panel != TStatusPanel::DateTime) return;
+  TraceUi("status " + statusTexts_[0] + " | " + statusTexts_[1] + " | log " +
+          std::to_string(logLines_));
+}
+
+void TForm1DesktopView::ChangeLog(std::size_t removedFromStart,
+                                  const std::vector<std::string>& appended) {
+  ShowLogChange(removedFromStart, appended);
+  logLines_ -= std::min(removedFromStart, logLines_);
+  logLines_ += appended.size();
+}
+
+void TForm1DesktopView::TraceVisible(bool visible) {
+  TraceUi(visible ? "window shown" : "window hidden");
 }
 
 void TForm1DesktopView::ShowMessage(TMessageKind kind, const std::string& caption,

@@ -1,7 +1,8 @@
 // The part of the window's view that every toolkit shares: what goes through the
 // application object (boxes, the wait cursor, the quit request, work for later) and the
 // window's components (the tray icon's image, hint and notification), and the binding to a
-// controller. The Qt and Win32 windows derive from it and add their controls.
+// controller, and the trace of what the window shows (desktop/ui_trace.h). The Qt and
+// Win32 windows derive from it and add their controls.
 //
 // Thread-safety: main thread only, except Post.
 #pragma once
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/form1_components.h"
 #include "app/form1_view.h"
@@ -29,6 +31,11 @@ class TForm1DesktopView : public TForm1View {
   // Into the notification area; without one, onto the taskbar, so that it stays in reach.
   void HideWindow() override;
 
+  // Shown by ShowStatusText; traced with the log's length as the clock panel changes,
+  // once a second.
+  void SetStatusText(TStatusPanel panel, const std::string& text) final;
+  // Shown by ShowLogChange.
+  void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) final;
   void SetWaitCursor(bool wait) override { application_.SetWaitCursor(wait); }
   void SetTrayImage(int index) override;
   void SetTrayHint(const std::string& hint) override;
@@ -54,6 +61,11 @@ class TForm1DesktopView : public TForm1View {
   void DestroyComponents() noexcept;
   // The desktop's default action for a web address.
   virtual void OpenUrlWithSystem(const std::string& address) = 0;
+  virtual void ShowStatusText(TStatusPanel panel, const std::string& text) = 0;
+  virtual void ShowLogChange(std::size_t removedFromStart,
+                             const std::vector<std::string>& appended) = 0;
+  // For the trace: the window was shown or hidden, by whomever.
+  static void TraceVisible(bool visible);
 
   TApplication& Application() const noexcept { return application_; }
   // The bound controller, or null.
@@ -64,6 +76,8 @@ class TForm1DesktopView : public TForm1View {
   TForm1* form_ = nullptr;
   TViewBinding binding_;
   std::unique_ptr<TForm1Components> components_;
+  std::string statusTexts_[2];  // by TStatusPanel, for the trace
+  std::size_t logLines_ = 0;
 };
 
 }  // namespace horalux

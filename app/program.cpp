@@ -1,17 +1,26 @@
 #include "app/program.h"
 
+#include <chrono>
 #include <exception>
 
 #include "app/form1.h"
+#include "base/main_thread.h"
+#include "net/anti_freeze.h"
+#include "platform/registry_store.h"
+#include "server/main_thread_queue.h"
+#include "server/thread.h"
 
 namespace horalux {
+namespace {
 
-int RunProgram(TApplication& application,
-               const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
-               TForm1Environment environment) {
-  application.SetTitle("Horalux");
-  environment.title = application.Title();
+// Connection threads dispose of themselves; the last of them may still be finishing.
+constexpr std::chrono::seconds kThreadsEndWait{5};
+
+int RunWindow(TApplication& application,
+              const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
+              TForm1Environment environment) {
   try {
+    environment.store = NewUserRegistryStore();
     const std::unique_ptr<TForm1View> window = makeWindow();
     TForm1 form(*window, std::move(environment));
     return application.Run();
@@ -20,6 +29,37 @@ int RunProgram(TApplication& application,
     application.ShowException(error);
     return 1;
   }
+}
+
+}  // namespace
+
+TLoopHooks::TLoopHooks(TApplication& application) {
+  SetMainThread();
+  TToolkit& toolkit = application.Toolkit();
+  TIdAntiFreeze::InstallPendingWork({
+      [&toolkit] { toolkit.ProcessMessages(); },
+      [&toolkit] { toolkit.HandleMessageIfWaiting(); },
+  });
+  InstallMainThreadWakeup([&application] { application.Post(&DrainMainThreadQueue); });
+}
+
+TLoopHooks::~TLoopHooks() {
+  InstallMainThreadWakeup({});
+  TIdAntiFreeze::InstallPendingWork({});
+}
+
+int RunProgram(TApplication& application,
+               const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
+               TForm1Environment environment) {
+  application.SetTitle("Horalux");
+  environment.title = application.Title();
+  int exitCode = 1;
+  {
+    const TLoopHooks hooks(application);
+    exitCode = RunWindow(application, makeWindow, std::move(environment));
+  }
+  AwaitThreadsEnded(kThreadsEndWait);
+  return exitCode;
 }
 
 }  // namespace horalux

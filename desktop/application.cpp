@@ -1,6 +1,7 @@
 #include "desktop/application.h"
 
 #include "desktop/error_box_text.h"
+#include "desktop/ui_trace.h"
 
 namespace horalux {
 
@@ -42,11 +43,9 @@ bool TApplication::Guard(const std::function<void()>& body) noexcept {
 
 void TApplication::ShowMessageBox(TMessageIcon icon, const std::string& caption,
                                   const std::string& text) {
-  if (presenter_) {
-    presenter_(icon, caption, text);
-  } else {
-    toolkit_.ShowMessageBox(icon, caption, text);
-  }
+  // Before the box: it waits for the user.
+  TraceUi("message box " + TraceQuoted(caption) + " " + TraceQuoted(text));
+  toolkit_.ShowMessageBox(icon, caption, text);
 }
 
 void TApplication::Post(std::function<void()> work) {

@@ -22,10 +22,6 @@ namespace horalux {
 
 class TApplication {
  public:
-  // Shows a message box; the default is the toolkit's modal box. Tests record instead.
-  using TMessagePresenter =
-      std::function<void(TMessageIcon icon, const std::string& caption, const std::string& text)>;
-
   // Requires: `toolkit` outlives this object; one per program.
   explicit TApplication(TToolkit& toolkit) : toolkit_(toolkit) {}
   TApplication(const TApplication&) = delete;
@@ -59,7 +55,6 @@ class TApplication {
   // as an unknown one). Returns whether body ended normally.
   bool Guard(const std::function<void()>& body) noexcept;
   void ShowMessageBox(TMessageIcon icon, const std::string& caption, const std::string& text);
-  void SetMessagePresenter(TMessagePresenter presenter) { presenter_ = std::move(presenter); }
 
   // Any thread: runs `work` on the main thread from the loop, under Guard, in the order
   // posted, without waiting for it.
@@ -74,7 +69,6 @@ class TApplication {
   std::string title_;
   bool showMainForm_ = true;
   bool terminated_ = false;
-  TMessagePresenter presenter_;
 };
 
 }  // namespace horalux

@@ -1,5 +1,5 @@
 // The application object against a recording toolkit: the error box, the quit request,
-// the show flag, work for the main thread.
+// the show flag, work for the main thread, the trace of its boxes.
 #include "desktop/application.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "desktop/toolkit_testing.h"
+#include "tests/support/scoped_env.h"
 
 namespace horalux {
 namespace {
@@ -72,6 +73,24 @@ TEST_F(ApplicationTest, PostedWorkRunsInOrderUnderTheGuard) {
   EXPECT_EQ(ran, (std::vector<int>{1, 3}));
   ASSERT_EQ(toolkit.boxes.size(), 1u);
   EXPECT_EQ(toolkit.boxes[0].text, "posted.");
+}
+
+// One event, one line, whatever the text holds; nothing unless asked for. The box is
+// shown either way.
+TEST_F(ApplicationTest, BoxesAreTracedOnOneLineOnlyWhenTheEnvironmentAsks) {
+  {
+    const testing::ScopedEnvVar off("HORALUX_UI_TRACE", nullptr);
+    ::testing::internal::CaptureStderr();
+    application.ShowMessageBox(TMessageIcon::Warning, "Warnung", "silent");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  }
+  const testing::ScopedEnvVar on("HORALUX_UI_TRACE", "1");
+  ::testing::internal::CaptureStderr();
+  application.ShowMessageBox(TMessageIcon::Warning, "Warnung", "Say \"a\\b\".\r\n\tagain\x1b");
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "horalux.ui: message box \"Warnung\" "
+            "\"Say \\\"a\\\\b\\\".\\r\\n\\tagain\\x1b\"\n");
+  EXPECT_EQ(toolkit.boxes.size(), 2u);
 }
 
 }  // namespace

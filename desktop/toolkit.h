@@ -10,6 +10,10 @@
 // converts it for its toolkit without losing a byte.
 //
 // Thread-safety: main thread only, except TToolkit::Post.
+//
+// Work handed to the loop (Post, After) must throw nothing: no toolkit carries an
+// exception through its loop. The application object guards all work it hands on, the
+// drain of the main thread's queue included, the same on every system.
 #pragma once
 
 #include <chrono>
@@ -156,9 +160,15 @@ class TToolkit {
   virtual void PostQuit() = 0;
   // Handles the messages waiting now, without waiting for more.
   virtual void ProcessMessages() = 0;
-  // Any thread: runs `work` on the main thread from the loop, in the order posted.
+  // Handles one waiting message, if there is one, without waiting; returns whether there
+  // was. A toolkit that cannot hand out exactly one handles one batch.
+  virtual bool HandleMessageIfWaiting() = 0;
+  // Any thread: runs `work` once on the main thread from the loop (or a ProcessMessages),
+  // in the order posted.
   virtual void Post(std::function<void()> work) = 0;
-  // Runs `work` on the main thread once `delay` has passed.
+  // Main thread: runs `work` once on the main thread from the loop, `delay` or later from
+  // now. Never throws: where the system has no timer to give, the work runs at the loop's
+  // next turn instead: early rather than never, as its caller's next step depends on it.
   virtual void After(std::chrono::milliseconds delay, std::function<void()> work) = 0;
 
   virtual void ShowMessageBox(TMessageIcon icon, const std::string& caption,

@@ -110,11 +110,16 @@ void RecordingToolkit::ProcessMessages() {
   RunPosted();
 }
 
+bool RecordingToolkit::HandleMessageIfWaiting() {
+  if (posted.empty()) return false;
+  std::function<void()> work = std::move(posted.front());
+  posted.pop_front();
+  work();
+  return true;
+}
+
 void RecordingToolkit::RunPosted() {
-  while (!posted.empty()) {
-    std::function<void()> work = std::move(posted.front());
-    posted.pop_front();
-    work();
+  while (HandleMessageIfWaiting()) {
   }
 }
 

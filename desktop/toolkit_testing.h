@@ -32,6 +32,19 @@ struct RecordedBox {
   bool operator==(const RecordedBox&) const = default;
 };
 
+// A real toolkit whose message boxes are recorded, not shown: a modal box would wait for
+// a user that a test does not have.
+template <class Toolkit>
+class BoxesRecorded : public Toolkit {
+ public:
+  using Toolkit::Toolkit;
+  void ShowMessageBox(TMessageIcon icon, const std::string& caption,
+                      const std::string& text) override {
+    boxes.push_back({icon, caption, text});
+  }
+  std::vector<RecordedBox> boxes;
+};
+
 // What reached the shell: "add 0 icon:clock tip:Horalux" (the message, the identifier, the
 // image when the record carries NIF_ICON, the tip).
 using ShellCall = std::string;
@@ -84,6 +97,8 @@ class RecordingToolkit : public TToolkit {
   int RunLoop() override;
   void PostQuit() override { ++quitsPosted; }
   void ProcessMessages() override;
+  // Runs the oldest posted work, if any.
+  bool HandleMessageIfWaiting() override;
   // Work waits for RunPosted (or the loop); delayed work too, whatever its delay.
   void Post(std::function<void()> work) override { posted.push_back(std::move(work)); }
   void After(std::chrono::milliseconds, std::function<void()> work) override {

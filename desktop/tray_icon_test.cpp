@@ -22,8 +22,6 @@ class TrayIconTest : public ::testing::Test {
  protected:
   TrayIconTest() {
     application.SetTitle("Tray");
-    application.SetMessagePresenter([this](TMessageIcon, const std::string&,
-                                           const std::string& text) { boxes.push_back(text); });
     tray.SetName("abfTrayIcon");
     tray.OnMinimize = [this](TComponent&) { events.push_back("minimize"); };
   }
@@ -59,7 +57,6 @@ class TrayIconTest : public ::testing::Test {
 
   testing::RecordingToolkit toolkit;
   TApplication application{toolkit};
-  std::vector<std::string> boxes;
   std::vector<std::string> events;
   TImageList list;
   TPopupMenu menu;
@@ -151,7 +148,8 @@ TEST_F(TrayIconTest, CyclingStepsThroughTheListWrapsAfterTheLastAndSurvivesAFail
   }
   tray.OnCycleIcons = [](TComponent&) { throw std::runtime_error("cycle failed"); };
   Window().Tick();
-  EXPECT_EQ(boxes, std::vector<std::string>{"cycle failed."});
+  ASSERT_EQ(toolkit.boxes.size(), 1U);
+  EXPECT_EQ(toolkit.boxes[0].text, "cycle failed.");
   EXPECT_TRUE(tray.CycleIcons());
   EXPECT_EQ(Window().timerInterval, 5U);  // the timer goes on
   tray.SetCycleIcons(false);

@@ -19,7 +19,6 @@
 #include "app/form1.h"
 #include "app/qt/tray_images.h"
 #include "app/qt/url_label.h"
-#include "desktop/qt/ui_trace.h"
 
 namespace horalux {
 namespace {
@@ -64,10 +63,6 @@ bool NewestLineInView(const QPlainTextEdit& edit) {
   last.setPosition(edit.document()->lastBlock().position());
   const QRect line = edit.cursorRect(last);
   return line.top() >= 0 && line.bottom() < edit.viewport()->height();
-}
-
-int LineCount(const QPlainTextEdit& edit) {
-  return edit.document()->isEmpty() ? 0 : edit.document()->blockCount();
 }
 
 }  // namespace
@@ -136,21 +131,16 @@ void TForm1Window::SetChecked(TCheckBox box, bool checked) {
 }
 
 // A panel cuts its text at its edge (a long machine name): its tooltip has it whole.
-void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
+void TForm1Window::ShowStatusText(TStatusPanel panel, const std::string& text) {
   QLabel& label = panel == TStatusPanel::Run ? *StatusPanel0 : *StatusPanel1;
   label.setText(text_.ToQString(text));
   label.setToolTip(label.text());
-  // The date and time change once a second: the trace follows the status bar at that pace.
-  if (panel == TStatusPanel::DateTime) {
-    qCInfo(horaluxUi).noquote() << "status" << StatusPanel0->text() << "|" << StatusPanel1->text()
-                                << "| log" << LineCount(*Log);
-  }
 }
 
 // A view at the newest line follows the new ones; a user reading older lines keeps them
 // in view, also when lines above them go. Without wrapping, the scroll bar counts lines.
-void TForm1Window::ChangeLog(std::size_t removedFromStart,
-                             const std::vector<std::string>& appended) {
+void TForm1Window::ShowLogChange(std::size_t removedFromStart,
+                                 const std::vector<std::string>& appended) {
   QScrollBar& down = *Log->verticalScrollBar();
   QScrollBar& across = *Log->horizontalScrollBar();
   const bool atEnd = NewestLineInView(*Log);
@@ -180,12 +170,12 @@ void TForm1Window::reject() {}
 
 void TForm1Window::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  qCInfo(horaluxUi) << "window shown";
+  TraceVisible(true);
 }
 
 void TForm1Window::hideEvent(QHideEvent* event) {
   QDialog::hideEvent(event);
-  qCInfo(horaluxUi) << "window hidden";
+  TraceVisible(false);
 }
 
 }  // namespace horalux

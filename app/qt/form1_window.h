@@ -43,8 +43,6 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
   void SetIntervalPosition(int position) override;
   bool Checked(TCheckBox box) override;
   void SetChecked(TCheckBox box, bool checked) override;
-  void SetStatusText(TStatusPanel panel, const std::string& text) override;
-  void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) override;
 
   // The controls, named as the window description names them.
   QGroupBox* GroupBox2 = nullptr;
@@ -67,6 +65,9 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
 
  protected:
   void OpenUrlWithSystem(const std::string& address) override;
+  void ShowStatusText(TStatusPanel panel, const std::string& text) override;
+  void ShowLogChange(std::size_t removedFromStart,
+                     const std::vector<std::string>& appended) override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;

@@ -21,7 +21,7 @@
 
 #include "app/form1_test_support.h"
 #include "app/log_view_cases_testing.h"
-#include "app/qt/event_loop_hooks.h"
+#include "app/program.h"
 #include "app/qt/url_label.h"
 #include "desktop/qt/fake_panel_testing.h"
 #include "desktop/qt/runtime_dir_testing.h"
@@ -37,26 +37,19 @@ class WindowTest : public FormTest {
   explicit WindowTest(const std::string& codeset = "UTF-8",
                       QDBusConnection bus = QDBusConnection::sessionBus())
       : toolkit(LocaleText(codeset), std::move(bus)), window(application, toolkit) {
-    InstallEventLoopHooks();  // idle steps run Qt's events
     application.SetTitle("Horalux");
-    application.SetMessagePresenter(
-        [this](TMessageIcon icon, const std::string& caption, const std::string& text) {
-          boxes.push_back({icon, caption, text});
-        });
     window.UrlOpener = [this](const std::string& address) { openedUrls.push_back(address); };
   }
-  ~WindowTest() override {
-    Stop();
-    RemoveEventLoopHooks();
-  }
+  ~WindowTest() override { Stop(); }
   TForm1& StartWindow() { return Start(nullptr, &window); }
 
   QLineEdit& IntervalEdit() const { return *window.edInterval->findChild<QLineEdit*>(); }
 
   ScopedRuntimeDir runtime;
-  TQtToolkit toolkit;
+  BoxesRecorded<TQtToolkit> toolkit;
   TApplication application{toolkit};
-  std::vector<RecordedBox> boxes;
+  const TLoopHooks hooks{application};  // idle steps run Qt's events
+  std::vector<RecordedBox>& boxes = toolkit.boxes;
   TForm1Window window;
   std::vector<std::string> openedUrls;
 };

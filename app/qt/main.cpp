@@ -2,13 +2,11 @@
 // serve it to others. Lives in the notification area; see the README.
 #include <QApplication>
 #include <QIcon>
-#include <chrono>
 #include <cstdio>
 #include <optional>
 
 #include "app/program.h"
 #include "app/qt/command_line.h"
-#include "app/qt/event_loop_hooks.h"
 #include "app/qt/form1_window.h"
 #include "app/qt/qt_date_time_formats.h"
 #include "app/qt/termination_signals.h"
@@ -17,8 +15,6 @@
 #include "desktop/application.h"
 #include "desktop/qt/clock_service.h"
 #include "desktop/qt/qt_toolkit.h"
-#include "platform/registry_store.h"
-#include "server/thread.h"
 
 namespace {
 
@@ -58,12 +54,10 @@ int main(int argc, char** argv) {
   // program.
   horalux::TQtToolkit toolkit;
   horalux::TApplication application(toolkit);
-  horalux::InstallEventLoopHooks();
   const horalux::TTerminationSignals terminationSignals(
       [&application] { application.Terminate(); });
 
   horalux::TForm1Environment environment;
-  environment.store = horalux::NewUserRegistryStore();
   // Directly with the right to set the clock; without it through the system's time service.
   environment.clockSetter = horalux::MakeDesktopClockSetter();
   environment.formats = std::make_unique<horalux::TQtDateTimeFormats>();
@@ -71,11 +65,5 @@ int main(int argc, char** argv) {
       "Horalux needs the right to set the clock. See \"Rights\" in its README, or run: "
       "sudo setcap cap_sys_time,cap_net_bind_service+ep " +
       QCoreApplication::applicationFilePath().toStdString();
-  const int exitCode = horalux::RunProgram(
-      application, [&] { return std::make_unique<horalux::TForm1Window>(application, toolkit); },
-      std::move(environment));
-  horalux::RemoveEventLoopHooks();
-  // Connection threads dispose of themselves; let the last of them finish.
-  horalux::AwaitThreadsEnded(std::chrono::seconds(5));
-  return exitCode;
+  return horalux::RunProgram<horalux::TForm1Window>(application, toolkit, std::move(environment));
 }

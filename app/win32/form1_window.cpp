@@ -67,6 +67,9 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
       if (HandleCommand(LOWORD(w), HIWORD(w))) return 0;
       break;
+    case WM_SHOWWINDOW:
+      if (l == 0) TraceVisible(w != FALSE);  // by ShowWindow, not with an owner's state
+      break;
     case WM_CLOSE:
       // The close box ends the program: this is the main window, with nothing to hide into.
       Application().Terminate();
@@ -198,7 +201,7 @@ void TForm1Window::SetChecked(TCheckBox box, bool checked) {
 
 // Two tabs before a panel's text align it to the right. A panel cuts its text at its edge
 // (a long machine name): the status bar then shows the tip, which has it whole.
-void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
+void TForm1Window::ShowStatusText(TStatusPanel panel, const std::string& text) {
   const HWND status = Control(idStatusBar);
   const std::string shown = panel == TStatusPanel::DateTime ? "\t\t" + text : text;
   ::SendMessageA(status, SB_SETTEXTA, static_cast<WPARAM>(panel),
@@ -207,8 +210,8 @@ void TForm1Window::SetStatusText(TStatusPanel panel, const std::string& text) {
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TForm1Window::ChangeLog(std::size_t removedFromStart,
-                             const std::vector<std::string>& appended) {
+void TForm1Window::ShowLogChange(std::size_t removedFromStart,
+                                 const std::vector<std::string>& appended) {
   ChangeLogLines(Control(idLog), removedFromStart, appended);
 }
 

@@ -68,8 +68,6 @@ class TForm1Window final : public TForm1DesktopView {
   void SetIntervalPosition(int position) override;
   bool Checked(TCheckBox box) override;
   void SetChecked(TCheckBox box, bool checked) override;
-  void SetStatusText(TStatusPanel panel, const std::string& text) override;
-  void ChangeLog(std::size_t removedFromStart, const std::vector<std::string>& appended) override;
 
   HWND Handle() const noexcept { return window_; }
   HWND Control(TControlId id) const { return ::GetDlgItem(window_, id); }
@@ -78,6 +76,9 @@ class TForm1Window final : public TForm1DesktopView {
 
  protected:
   void OpenUrlWithSystem(const std::string& address) override;
+  void ShowStatusText(TStatusPanel panel, const std::string& text) override;
+  void ShowLogChange(std::size_t removedFromStart,
+                     const std::vector<std::string>& appended) override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l);

@@ -13,24 +13,20 @@
 
 #include "app/form1.h"
 #include "app/log_view_cases_testing.h"
-#include "app/win32/event_loop_hooks.h"
+#include "app/program.h"
 #include "app/win32/log_edit.h"
 #include "app/win32/win32_date_time_formats.h"
 #include "desktop/application.h"
+#include "desktop/toolkit_testing.h"
 #include "desktop/win32/win32_toolkit.h"
 #include "platform/clock_setter_testing.h"
 #include "platform/registry_store.h"
 #include "platform/scoped_temp_dir.h"
+#include "tests/support/scoped_env.h"
 #include "timeproto/time_server.h"
 
 namespace horalux {
 namespace {
-
-struct Shown {
-  TMessageIcon icon;
-  std::string caption;
-  std::string text;
-};
 
 std::string TextOf(HWND window) {
   char text[256] = {};
@@ -44,18 +40,10 @@ std::string TextOf(HWND window) {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() : window(application, toolkit) {
-    InstallEventLoopHooks(application, toolkit);  // idle steps handle the window's messages
     application.SetTitle("Horalux");
-    application.SetMessagePresenter(
-        [this](TMessageIcon icon, const std::string& caption, const std::string& text) {
-          boxes.push_back({icon, caption, text});
-        });
     window.UrlOpener = [this](const std::string& address) { openedUrls.push_back(address); };
   }
-  ~WindowTest() override {
-    form.reset();
-    RemoveEventLoopHooks();
-  }
+  ~WindowTest() override { form.reset(); }
   TForm1& StartWindow(const std::string& hostListPath = "no such folder\\server.lst") {
     TForm1Environment environment;
     environment.store = NewUserRegistryStore();
@@ -97,10 +85,11 @@ class WindowTest : public ::testing::Test {
     ::SetFocus(Control(idBtHide));
   }
 
-  TWin32Toolkit toolkit;
+  testing::BoxesRecorded<TWin32Toolkit> toolkit;
   TApplication application{toolkit};
+  const TLoopHooks hooks{application};  // idle steps handle the window's messages
   TForm1Window window;
-  std::vector<Shown> boxes;
+  std::vector<testing::RecordedBox>& boxes = toolkit.boxes;
   std::vector<std::string> openedUrls;
   std::unique_ptr<TForm1> form;
 };
@@ -421,6 +410,24 @@ TEST_F(WindowTest, CloseBoxEndsTheProgramAndFailuresReachTheErrorBox) {
   ::SendMessageA(window.Handle(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(application.Terminated());
   EXPECT_TRUE(::IsWindow(window.Handle()));
+}
+
+// The trace that the Linux build has, here too: the window shown and hidden, the status
+// with the clock's tick.
+TEST_F(WindowTest, TheTraceFollowsTheWindowAndItsStatusWhenAskedFor) {
+  StartWindow();
+  window.HideWindow();
+  const testing::ScopedEnvVar on("HORALUX_UI_TRACE", "1");
+  ::testing::internal::CaptureStderr();
+  window.ShowWindow();
+  window.SetStatusText(TStatusPanel::Run, "Connecting");
+  window.SetStatusText(TStatusPanel::DateTime, "12:00:00");
+  window.HideWindow();
+  const std::string trace = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(trace.find("horalux.ui: window shown\n"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("horalux.ui: status Connecting | 12:00:00 | log "), std::string::npos)
+      << trace;
+  EXPECT_NE(trace.find("horalux.ui: window hidden\n"), std::string::npos) << trace;
 }
 
 }  // namespace

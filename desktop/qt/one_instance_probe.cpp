@@ -46,6 +46,14 @@ class WindowReporter : public QObject {
   }
 };
 
+// Boxes are said, not shown: nobody is there to close them.
+class TSayingToolkit : public horalux::TQtToolkit {
+ public:
+  void ShowMessageBox(horalux::TMessageIcon, const std::string&, const std::string& text) override {
+    Say("message " + text);
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -62,11 +70,9 @@ int main(int argc, char** argv) {
     }
   }
 
-  horalux::TQtToolkit toolkit;
+  TSayingToolkit toolkit;
   horalux::TApplication application(toolkit);
   application.SetTitle(toolkit.Text().ToBytes(arguments.at(1)));
-  application.SetMessagePresenter([](horalux::TMessageIcon, const std::string&,
-                                     const std::string& text) { Say("message " + text); });
 
   QWidget window;
   WindowReporter reporter;

@@ -1,5 +1,6 @@
 #include "desktop/qt/qt_toolkit.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCursor>
@@ -20,12 +21,10 @@
 #include "desktop/popup_menu.h"
 #include "desktop/qt/qt_icon.h"
 #include "desktop/qt/status_notifier_item.h"
-#include "desktop/qt/ui_trace.h"
+#include "desktop/ui_trace.h"
 #include "platform/named_mutex.h"
 
 namespace horalux {
-
-Q_LOGGING_CATEGORY(horaluxUi, "horalux.ui", QtWarningMsg)
 
 namespace {
 
@@ -163,6 +162,13 @@ void TQtToolkit::PostQuit() {
 
 void TQtToolkit::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
 
+// Qt cannot hand out exactly one message; one pass of the dispatcher that does not wait
+// comes closest.
+bool TQtToolkit::HandleMessageIfWaiting() {
+  QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+  return dispatcher != nullptr && dispatcher->processEvents(QEventLoop::AllEvents);
+}
+
 void TQtToolkit::Post(std::function<void()> work) {
   QMetaObject::invokeMethod(&requests_, std::move(work), Qt::QueuedConnection);
 }
@@ -175,7 +181,6 @@ void TQtToolkit::ShowMessageBox(TMessageIcon icon, const std::string& caption,
                                 const std::string& text) {
   const QString shownCaption = text_.ToQString(caption);
   const QString shownText = text_.ToQString(text);
-  qCInfo(horaluxUi) << "message box" << shownCaption << shownText;
   QMessageBox box(QtIcon(icon), shownCaption, shownText, QMessageBox::Ok, mainForm_);
   box.exec();
 }
@@ -355,15 +360,15 @@ std::unique_ptr<TStatusNotifierItem> TQtTrayWindow::MakeItem() {
   };
   // Traced: panels differ in the order in which they report these.
   events.menu.opened = [this] {
-    qCInfo(horaluxUi) << "menu opened";
+    TraceUi("menu opened");
     Tell({TWindowMessage::MenuOpened});
   };
   events.menu.chosen = [this](int index) {
-    qCInfo(horaluxUi) << "menu item" << index << "chosen";
+    TraceUi("menu item " + std::to_string(index) + " chosen");
     Tell({TWindowMessage::MenuItemChosen, {}, index});
   };
   events.menu.closed = [this] {
-    qCInfo(horaluxUi) << "menu closed";
+    TraceUi("menu closed");
     Tell({TWindowMessage::MenuClosed});
   };
   auto item =
@@ -392,7 +397,6 @@ void TQtTrayWindow::ShowBalloon(const TNotifyIconData& data, const std::string& 
                                 const std::string& text) {
   const QString shownTitle = toolkit_.Text().ToQString(title);
   const QString shownText = toolkit_.Text().ToQString(text);
-  qCInfo(horaluxUi) << "notification" << shownTitle << shownText;
   const QString sender = toolkit_.Text().ToQString(data.title);
   if (notifier_.Notify(sender, shownTitle, shownText, QGuiApplication::windowIcon())) return;
   const QString line = QStringLiteral("%1: %2\n").arg(shownTitle, shownText.simplified());

@@ -1,9 +1,9 @@
 // TQtToolkit: what the desktop components need of a toolkit (desktop/toolkit.h), from Qt 6
-// Widgets on Linux: the event loop, message boxes (traced, see ui_trace.h), the override
-// cursor, the main window, hidden windows as QObjects with Qt timers, the notification
-// area (a panel's StatusNotifierItem host, or else an XEmbed tray through QSystemTrayIcon),
-// the desktop's notifications, and the way to a first instance through a local socket
-// beside the guard's lock.
+// Widgets on Linux: the event loop, message boxes, the override cursor, the main window,
+// hidden windows as QObjects with Qt timers, the notification area (a panel's
+// StatusNotifierItem host, or else an XEmbed tray through QSystemTrayIcon), the desktop's
+// notifications, and the way to a first instance through a local socket beside the
+// guard's lock.
 //
 // Thread-safety: main thread only, except Post. Requires: a QApplication exists for as
 // long as this object.
@@ -48,6 +48,7 @@ class TQtToolkit : public TToolkit {
   int RunLoop() override;
   void PostQuit() override;
   void ProcessMessages() override;
+  bool HandleMessageIfWaiting() override;
   void Post(std::function<void()> work) override;
   void After(std::chrono::milliseconds delay, std::function<void()> work) override;
   void ShowMessageBox(TMessageIcon icon, const std::string& caption,

@@ -124,6 +124,13 @@ TEST_F(QtToolkitTest, TimersAndWorkRunFromTheEventLoop) {
   toolkit.After(std::chrono::milliseconds(1), [&] { ran.push_back(2); });
   EXPECT_TRUE(QTest::qWaitFor([&] { return ran.size() == 2; }, 5000));
   EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+
+  // An idle step that takes what is waiting one at a time comes to the posted work too.
+  bool posted = false;
+  toolkit.Post([&] { posted = true; });
+  while (!posted && toolkit.HandleMessageIfWaiting()) {
+  }
+  EXPECT_TRUE(posted);
 }
 
 }  // namespace

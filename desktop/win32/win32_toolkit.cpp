@@ -147,11 +147,15 @@ void TWin32Toolkit::Post(std::function<void()> work) {
   bool wake = false;
   {
     const std::lock_guard<std::mutex> lock(postedMutex_);
-    wake = posted_.empty();
+    wake = !wakePosted_;
+    wakePosted_ = true;
     posted_.push_back(std::move(work));
   }
   // One message for a batch: the main thread takes everything queued when it comes.
-  if (wake) ::PostMessageA(hidden_, kPostedWork, 0, 0);
+  if (!wake || ::PostMessageA(hidden_, kPostedWork, 0, 0)) return;
+  // A full message queue: the next Post tries again, rather than the batch waiting for good.
+  const std::lock_guard<std::mutex> lock(postedMutex_);
+  wakePosted_ = false;
 }
 
 void TWin32Toolkit::RunPosted() {
@@ -159,6 +163,7 @@ void TWin32Toolkit::RunPosted() {
   {
     const std::lock_guard<std::mutex> lock(postedMutex_);
     batch.swap(posted_);
+    wakePosted_ = false;
   }
   for (const auto& work : batch) work();
 }
@@ -167,7 +172,8 @@ void TWin32Toolkit::After(std::chrono::milliseconds delay, std::function<void()>
   const UINT_PTR id = nextTimer_++;
   const auto milliseconds = static_cast<UINT>(std::max<std::int64_t>(delay.count(), 0));
   if (::SetTimer(hidden_, id, std::max<UINT>(milliseconds, USER_TIMER_MINIMUM), nullptr) == 0) {
-    throw std::runtime_error("no timer available");
+    Post(std::move(work));
+    return;
   }
   timers_.emplace(id, std::move(work));
 }

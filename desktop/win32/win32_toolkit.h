@@ -40,14 +40,13 @@ class TWin32Toolkit : public TToolkit {
   void SetMainForm(HWND form) noexcept { mainForm_ = form; }
   HWND MainForm() const noexcept { return mainForm_; }
   bool WaitCursor() const noexcept { return waitCursor_; }
-  // Handles one message if one is waiting; returns whether one was.
-  bool HandleMessageIfWaiting();
 
   TShellNotify ShellNotify;
 
   int RunLoop() override;
   void PostQuit() override;
   void ProcessMessages() override;
+  bool HandleMessageIfWaiting() override;
   void Post(std::function<void()> work) override;
   void After(std::chrono::milliseconds delay, std::function<void()> work) override;
   void ShowMessageBox(TMessageIcon icon, const std::string& caption,
@@ -83,6 +82,7 @@ class TWin32Toolkit : public TToolkit {
   bool waitCursor_ = false;
   std::mutex postedMutex_;
   std::deque<std::function<void()>> posted_;  // guarded by postedMutex_
+  bool wakePosted_ = false;                   // guarded by postedMutex_
   std::map<UINT_PTR, std::function<void()>> timers_;
   UINT_PTR nextTimer_ = 1;
 };

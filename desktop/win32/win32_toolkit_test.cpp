@@ -139,6 +139,18 @@ TEST_F(Win32ToolkitTest, PostedWorkRunsOnTheMainThreadInOrderAndDelayedWorkAfter
   EXPECT_GE(delayedAt - start, 90U);  // the system's timers may come a tick early
 }
 
+TEST_F(Win32ToolkitTest, MessagesTakenOneAtATimeComeToPostedWorkAndToTheQuitRequest) {
+  bool posted = false;
+  application.Post([&] { posted = true; });
+  while (!posted && toolkit.HandleMessageIfWaiting()) {
+  }
+  EXPECT_TRUE(posted);
+  ::PostQuitMessage(0);
+  while (toolkit.HandleMessageIfWaiting()) {
+  }
+  EXPECT_EQ(application.Run(), 0);  // at once: the quit request was taken already
+}
+
 TEST_F(Win32ToolkitTest, AnIdleStepThatMeetsTheQuitRequestEndsTheLoopToo) {
   bool reachedAfterQuit = false;
   application.Post([&] {

@@ -75,7 +75,7 @@ class Program:
         """Starts the program with `arguments` in the zone `tz`, with the NAME=VALUE texts of
         `variables` in its environment, offscreen or on the X `display`. Its standard error
         is read into `lines` unless `stderr` names a descriptor to give it instead."""
-        environment = dict(os.environ, QT_LOGGING_RULES="horalux.ui.info=true", TZ=tz)
+        environment = dict(os.environ, HORALUX_UI_TRACE="1", TZ=tz)
         extra = [option for variable in variables for option in ("--env", variable)]
         if display:
             extra += ["--display", display]
