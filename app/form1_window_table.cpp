@@ -1,6 +1,7 @@
 #include "app/form1_window_table.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace horalux {
 namespace {
@@ -11,75 +12,65 @@ constexpr int kEditGap = 2;  // what the interval's texts keep off the edit and 
 
 int Right(const TPlace& place) { return place.left + place.width; }
 
-// The interval's label around the edit and its up-down control, which lie over its blanks.
-void AddSpacedRooms(const TControlRow& label, std::vector<TCaptionRoom>& rooms) {
-  const auto [before, after] = SpacedCaptionParts(label.caption);
-  const TPlace& edit = Form1Control("edInterval").place;
-  const TPlace& arrows = Form1Control("UpDown").place;
-  rooms.push_back({before, edit.left - label.place.left - kEditGap});
-  rooms.push_back({after, Right(label.place) - Right(arrows) - kEditGap});
+int Room(const TControlRow& row) {
+  switch (row.kind) {
+    case TControlKind::Label:
+      return row.place.width;
+    case TControlKind::CheckBox:
+      return row.place.width - kCheckIndicator;
+    case TControlKind::Button:
+      return row.place.width - kButtonMargin;
+    default:  // the group boxes' titles have their frame's width to spare
+      return 0;
+  }
 }
 
 }  // namespace
 
 TPlace InWindow(const TControlRow& row) {
-  TPlace place = row.place;
-  if (row.parent.empty()) return place;
+  if (row.parent.empty()) return row.place;
   const TPlace parent = InWindow(Form1Control(row.parent));
-  place.left += parent.left;
-  place.top += parent.top;
-  return place;
+  return {parent.left + row.place.left, parent.top + row.place.top, row.place.width,
+          row.place.height};
 }
 
 std::vector<TCaptionRoom> CaptionRooms() {
   std::vector<TCaptionRoom> rooms;
   for (const TControlRow& row : kForm1Controls) {
-    switch (row.kind) {
-      case TControlKind::Label:
-        if (!SpacedCaptionParts(row.caption).second.empty()) {
-          AddSpacedRooms(row, rooms);
-        } else {
-          rooms.push_back({row.caption, row.place.width, row.bold});
-        }
-        break;
-      case TControlKind::CheckBox:
-        rooms.push_back({row.caption, row.place.width - kCheckIndicator});
-        break;
-      case TControlKind::Button:
-        rooms.push_back({row.caption, row.place.width - kButtonMargin});
-        break;
-      default:  // the group boxes' titles have their frame's width to spare
-        break;
+    const auto [before, after] = SpacedCaptionParts(row.caption);
+    if (after.empty()) {
+      if (Room(row) > 0) rooms.push_back({row.caption, Room(row), row.bold});
+      continue;
     }
+    // The interval's label, beneath the edit and its up-down control.
+    rooms.push_back({before, Form1Control("edInterval").place.left - row.place.left - kEditGap});
+    rooms.push_back({after, Right(row.place) - Right(Form1Control("UpDown").place) - kEditGap});
   }
   return rooms;
 }
 
 std::pair<std::string, std::string> SpacedCaptionParts(std::string_view caption) {
-  std::size_t bestStart = 0;
-  std::size_t bestLength = 0;
+  std::size_t bestStart = 0, bestEnd = 0;
   for (std::size_t start = caption.find(' '); start != std::string_view::npos;) {
     const std::size_t end = std::min(caption.find_first_not_of(' ', start), caption.size());
-    if (end - start > bestLength) {
-      bestStart = start;
-      bestLength = end - start;
-    }
+    if (end - start > bestEnd - bestStart) std::tie(bestStart, bestEnd) = std::pair(start, end);
     start = caption.find(' ', end);
   }
-  if (bestLength < 2) return {std::string(caption), {}};
-  return {std::string(caption.substr(0, bestStart)),
-          std::string(caption.substr(bestStart + bestLength))};
+  if (bestEnd - bestStart < 2) return {std::string(caption), {}};
+  return {std::string(caption.substr(0, bestStart)), std::string(caption.substr(bestEnd))};
 }
 
-std::optional<int> FittingFontSize(int largest, int smallest, TTextMeasure& measure) {
+std::optional<int> FittingFontSize(int largest, int smallest, const TTextWidth& width) {
   const std::vector<TCaptionRoom> rooms = CaptionRooms();
-  for (int size = largest; size >= smallest; --size) {
-    const bool fits = std::all_of(rooms.begin(), rooms.end(), [&](const TCaptionRoom& room) {
+  const auto fits = [&](int size) {
+    return std::all_of(rooms.begin(), rooms.end(), [&](const TCaptionRoom& room) {
       std::string text = room.caption;
       std::erase(text, '&');
-      return measure.Width(size, text, room.bold) <= room.width;
+      return width(size, text, room.bold) <= room.width;
     });
-    if (fits) return size;
+  };
+  for (int size = largest; size >= smallest; --size) {
+    if (fits(size)) return size;
   }
   return std::nullopt;
 }

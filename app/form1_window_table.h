@@ -4,9 +4,10 @@
 // controls from it, and their tests hold those controls against it; only measuring a
 // text is left to each toolkit.
 //
-// Thread-safety: constants and pure functions; TTextMeasure is the caller's.
+// Thread-safety: constants and pure functions.
 #pragma once
 
+#include <functional>
 #include <iterator>
 #include <optional>
 #include <stdexcept>
@@ -19,51 +20,30 @@
 
 namespace horalux {
 
-enum class TControlKind {
-  GroupBox,
-  Label,
-  Edit,
-  UpDown,
-  CheckBox,
-  ComboBox,
-  Button,
-  Memo,
-  StatusBar
-};
+enum class TControlKind { GroupBox, Label, Edit, UpDown, CheckBox, ComboBox, Button, Memo, Bar };
 
 // Left, top, width and height in pixels, relative to the parent.
 struct TPlace {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
+  int left = 0, top = 0, width = 0, height = 0;
   friend bool operator==(const TPlace&, const TPlace&) = default;
 };
 
+// A control; an empty parent is the window itself.
 struct TControlRow {
   std::string_view name;
   TControlKind kind;
-  std::string_view parent;  // empty: the window itself
+  std::string_view parent;
   TPlace place;
   const char* caption;
-  bool tabStop = false;
-  bool bold = false;
-  bool centred = false;
+  bool tabStop = false, bold = false, centred = false;
 };
 
 inline constexpr int kForm1ClientWidth = 329;
 inline constexpr int kForm1ClientHeight = 361;
 inline constexpr int kStatusPanelWidth = 200;  // the first panel; the second takes the rest
 inline constexpr std::string_view kDefaultButton = "btHide";
-
 // The interval's up-down control: its range, its step per arrow and its first position.
-struct TIntervalRange {
-  int minimum;
-  int maximum;
-  int step;
-  int position;
-};
-inline constexpr TIntervalRange kIntervalRange{0, 9999, 15, 300};
+inline constexpr struct { int minimum, maximum, step, position; } kIntervalRange{0, 9999, 15, 300};
 
 // The rows lie in the stacking order, topmost first (the group boxes last, beneath what
 // they frame), each label right before the control its mnemonic focuses; the tab stops
@@ -88,7 +68,7 @@ inline constexpr TControlRow kForm1Controls[] = {
     {"Label7", TControlKind::Label, "", {104, 302, 129, 13}, "Horalux 1.0", false, true, true},
     {"lblURL", TControlKind::Label, "", {104, 318, 129, 13}, TForm1::kWebAddressShown, false,
      false, true},
-    {"StatusBar", TControlKind::StatusBar, "", {0, 342, kForm1ClientWidth, 19}, ""},
+    {"StatusBar", TControlKind::Bar, "", {0, 342, kForm1ClientWidth, 19}, ""},
     {"GroupBox2", TControlKind::GroupBox, "", {8, 8, 313, 105}, "NTP Client"},
     {"GroupBox1", TControlKind::GroupBox, "", {8, 128, 313, 57}, "NTP Server"},
 };
@@ -120,21 +100,16 @@ struct TCaptionRoom {
 // its text before the edit and its text after the up-down control.
 std::vector<TCaptionRoom> CaptionRooms();
 
-// A caption split at its longest run of blanks (two or more), which another control
-// covers: the text before the run and the text after it; the whole caption and nothing
-// when it has no such run.
+// A caption split at its longest run of two or more blanks, which another control covers:
+// the text before the run and after it; the caption and nothing when it has no such run.
 std::pair<std::string, std::string> SpacedCaptionParts(std::string_view caption);
 
-// How wide a text is, in pixels of the window description, in a font of the toolkit's.
-class TTextMeasure {
- public:
-  virtual ~TTextMeasure() = default;
-  // `size` is the font's size in the toolkit's units; `text` has no mnemonic ampersand.
-  virtual int Width(int size, const std::string& text, bool bold) = 0;
-};
+// A text's width (without mnemonic) in pixels of the window description, in the toolkit's
+// font of `size`, bold or not.
+using TTextWidth = std::function<int(int size, const std::string& text, bool bold)>;
 
 // The largest size from `largest` down to `smallest` at which every caption of
 // CaptionRooms() fits its room; none when no size does.
-std::optional<int> FittingFontSize(int largest, int smallest, TTextMeasure& measure);
+std::optional<int> FittingFontSize(int largest, int smallest, const TTextWidth& width);
 
 }  // namespace horalux

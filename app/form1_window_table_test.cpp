@@ -36,19 +36,14 @@ TEST(Form1WindowTable, ASpacedCaptionSplitsAtItsLongestRunOfBlanks) {
   EXPECT_EQ(SpacedCaptionParts(""), (Parts{"", ""}));
 }
 
-// Every character `size` pixels wide, bold ones one more; the mnemonic is not drawn.
-class TFixedPitch final : public TTextMeasure {
- public:
-  int Width(int size, const std::string& text, bool bold) override {
-    EXPECT_EQ(text.find('&'), std::string::npos);
-    return static_cast<int>(text.size()) * (bold ? size + 1 : size);
-  }
-};
-
 TEST(Form1WindowTable, TheFontIsTheLargestAtWhichEveryCaptionFits) {
   // "Get time from" has the narrowest room for its text: 62 pixels for 13 characters, 4
   // pixels a character at most.
-  TFixedPitch measure;
+  // Every character `size` pixels wide, bold ones one more; the mnemonic is not drawn.
+  const auto measure = [](int size, const std::string& text, bool bold) {
+    EXPECT_EQ(text.find('&'), std::string::npos);
+    return static_cast<int>(text.size()) * (bold ? size + 1 : size);
+  };
   EXPECT_EQ(FittingFontSize(11, 2, measure), 4);
   EXPECT_EQ(FittingFontSize(3, 2, measure), 3);
   EXPECT_EQ(FittingFontSize(11, 5, measure), std::nullopt);

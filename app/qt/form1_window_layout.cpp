@@ -25,11 +25,25 @@ void SetGeometry(QWidget* control, const TPlace& place) {
   control->setGeometry(place.left, place.top, place.width, place.height);
 }
 
-void SetCaption(QWidget* control, const TControlRow& row) {
+// Caption, font, alignment and default button, as far as the row's control has them.
+void Dress(QWidget* control, const TControlRow& row) {
   const QString caption = QString::fromLatin1(row.caption);
   if (auto* box = qobject_cast<QGroupBox*>(control)) box->setTitle(caption);
-  if (auto* label = qobject_cast<QLabel*>(control)) label->setText(caption);
   if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(caption);
+  if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(caption);
+    if (row.centred) label->setAlignment(Qt::AlignCenter);
+  }
+  if (auto* button = qobject_cast<QPushButton*>(control)) {
+    if (row.name == kDefaultButton)
+      button->setDefault(true);
+    else
+      button->setAutoDefault(false);  // only dialogs have one, and Enter presses it
+  }
+  if (!row.bold) return;
+  QFont bold = control->font();
+  bold.setBold(true);
+  control->setFont(bold);
 }
 
 // The row's control, a child of the window or of its group box.
@@ -41,10 +55,7 @@ T* Place(QWidget* window, std::string_view name) {
   auto* control = new T(parent);  // owned by its parent widget
   control->setObjectName(QString::fromLatin1(row.name));
   SetGeometry(control, row.place);
-  SetCaption(control, row);
-  if (auto* label = qobject_cast<QLabel*>(control); label != nullptr && row.centred) {
-    label->setAlignment(Qt::AlignCenter);
-  }
+  Dress(control, row);
   return control;
 }
 
@@ -57,11 +68,6 @@ QLabel* MakePanel(QWidget* bar, const char* name, int left, int width, Qt::Align
   return panel;
 }
 
-void MakePlainButton(QPushButton* button) {
-  button->setAutoDefault(false);
-  button->setDefault(false);
-}
-
 }  // namespace
 
 void TForm1Window::CreateControls() {
@@ -69,8 +75,7 @@ void TForm1Window::CreateControls() {
   setFixedSize(kForm1ClientWidth, kForm1ClientHeight);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  const QFont font = WindowFont();
-  setFont(font);
+  setFont(WindowFont());
 
   GroupBox2 = Place<QGroupBox>(this, "GroupBox2");
   Label1 = Place<QLabel>(this, "Label1");
@@ -108,18 +113,12 @@ void TForm1Window::CreateControls() {
   Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
   Label7 = Place<QLabel>(this, "Label7");
-  QFont bold = font;
-  bold.setBold(true);
-  Label7->setFont(bold);
   lblURL = Place<TUrlLabel>(this, "lblURL");
   lblURL->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
   lblURL->setCursor(Qt::PointingHandCursor);
 
   btSave = Place<QPushButton>(this, "btSave");
   btHide = Place<QPushButton>(this, "btHide");
-  MakePlainButton(btSync);
-  MakePlainButton(btSave);
-  findChild<QPushButton*>(QString::fromLatin1(kDefaultButton))->setDefault(true);
 
   StatusBar = Place<QWidget>(this, "StatusBar");
   StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 0, kStatusPanelWidth, Qt::AlignLeft);

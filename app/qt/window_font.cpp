@@ -19,18 +19,6 @@ QFont FontOf(const QString& family, int pixels, bool bold) {
   return font;
 }
 
-class TQtTextMeasure final : public TTextMeasure {
- public:
-  explicit TQtTextMeasure(QString family) : family_(std::move(family)) {}
-  int Width(int size, const std::string& text, bool bold) override {
-    return QFontMetrics(FontOf(family_, size, bold))
-        .horizontalAdvance(QString::fromStdString(text));
-  }
-
- private:
-  QString family_;
-};
-
 }  // namespace
 
 QFont WindowFont() {
@@ -42,8 +30,11 @@ QFont WindowFont() {
   for (const char* name : kFamilies) {
     const QString family = QString::fromLatin1(name);
     if (!available.contains(family)) continue;
-    TQtTextMeasure measure(family);
-    if (const auto pixels = FittingFontSize(kLargest, kSmallest, measure)) {
+    const auto width = [&family](int size, const std::string& text, bool bold) {
+      return QFontMetrics(FontOf(family, size, bold))
+          .horizontalAdvance(QString::fromStdString(text));
+    };
+    if (const auto pixels = FittingFontSize(kLargest, kSmallest, width)) {
       return FontOf(family, *pixels, false);
     }
   }

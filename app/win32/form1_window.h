@@ -28,18 +28,14 @@ namespace horalux {
 // table.
 using TControlId = int;
 constexpr TControlId IdOf(std::string_view name) { return 100 + Form1ControlIndex(name); }
-constexpr TControlId idGroupBox2 = IdOf("GroupBox2");
-constexpr TControlId idLabel1 = IdOf("Label1");
 constexpr TControlId idLabel2 = IdOf("Label2");
 constexpr TControlId idEdInterval = IdOf("edInterval");
 constexpr TControlId idUpDown = IdOf("UpDown");
 constexpr TControlId idCkStartup = IdOf("ckStartup");
 constexpr TControlId idCbTimeHost = IdOf("cbTimeHost");
 constexpr TControlId idBtSync = IdOf("btSync");
-constexpr TControlId idGroupBox1 = IdOf("GroupBox1");
 constexpr TControlId idCkServer = IdOf("ckServer");
 constexpr TControlId idLog = IdOf("Log");
-constexpr TControlId idLabel7 = IdOf("Label7");
 constexpr TControlId idLblURL = IdOf("lblURL");
 constexpr TControlId idBtSave = IdOf("btSave");
 constexpr TControlId idBtHide = IdOf("btHide");

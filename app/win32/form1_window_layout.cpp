@@ -31,37 +31,31 @@ struct TWin32Class {
   DWORD exStyle = 0;
 };
 
-TWin32Class LabelClass(const TControlRow& row) {
-  if (!SpacedCaptionParts(row.caption).second.empty()) return {WC_STATICA, SS_OWNERDRAW};
-  const DWORD style = row.centred ? SS_CENTER : SS_LEFT;
-  return {WC_STATICA, row.name == "lblURL" ? style | SS_NOTIFY : style};
-}
+// By TControlKind; tab stops and the labels' styles come from the row.
+constexpr TWin32Class kClasses[] = {
+    {WC_BUTTONA, BS_GROUPBOX},
+    {WC_STATICA, 0},
+    {WC_EDITA, ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+    {UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ARROWKEYS},
+    {WC_BUTTONA, BS_AUTOCHECKBOX},
+    {WC_COMBOBOXA, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+    {WC_BUTTONA, BS_PUSHBUTTON},
+    {WC_EDITA, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL,
+     WS_EX_CLIENTEDGE},
+    {STATUSCLASSNAMEA, CCS_NOPARENTALIGN | CCS_NORESIZE | SBT_TOOLTIPS},
+};
+
+static_assert(std::size(kClasses) == static_cast<int>(TControlKind::Bar) + 1);
 
 TWin32Class ClassOf(const TControlRow& row) {
-  const DWORD tab = row.tabStop ? kTabStop : 0;
-  switch (row.kind) {
-    case TControlKind::GroupBox:
-      return {WC_BUTTONA, BS_GROUPBOX};
-    case TControlKind::Label:
-      return LabelClass(row);
-    case TControlKind::Edit:
-      return {WC_EDITA, ES_LEFT | ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE};
-    case TControlKind::UpDown:
-      return {UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ARROWKEYS};
-    case TControlKind::CheckBox:
-      return {WC_BUTTONA, BS_AUTOCHECKBOX | tab};
-    case TControlKind::ComboBox:
-      return {WC_COMBOBOXA, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | tab};
-    case TControlKind::Button:
-      return {WC_BUTTONA, (row.name == kDefaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | tab};
-    case TControlKind::Memo:
-      return {WC_EDITA,
-              ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | tab,
-              WS_EX_CLIENTEDGE};
-    case TControlKind::StatusBar:
-      return {STATUSCLASSNAMEA, CCS_NOPARENTALIGN | CCS_NORESIZE | SBT_TOOLTIPS};
-  }
-  return {WC_STATICA, 0};
+  TWin32Class kind = kClasses[static_cast<int>(row.kind)];
+  if (row.tabStop) kind.style |= kTabStop;
+  if (row.name == kDefaultButton) kind.style |= BS_DEFPUSHBUTTON;
+  if (row.kind != TControlKind::Label) return kind;
+  if (!SpacedCaptionParts(row.caption).second.empty()) return {WC_STATICA, SS_OWNERDRAW};
+  kind.style |= row.centred ? SS_CENTER : SS_LEFT;
+  if (row.name == "lblURL") kind.style |= SS_NOTIFY;  // its clicks reach the window
+  return kind;
 }
 
 // The window's face, regular, `pixels` high.
@@ -74,42 +68,20 @@ LOGFONTA FontOf(int pixels) {
   return font;
 }
 
-// Text widths on the screen, in the window description's pixels, in MS Sans Serif of a
-// height in the system's pixels.
-class TWin32TextMeasure final : public TTextMeasure {
- public:
-  explicit TWin32TextMeasure(int dpi) : dpi_(dpi), screen_(::GetDC(nullptr)) {}
-  ~TWin32TextMeasure() override {
-    for (HFONT font : fonts_) ::DeleteObject(font);
-    ::ReleaseDC(nullptr, screen_);
-  }
-  TWin32TextMeasure(const TWin32TextMeasure&) = delete;
-  TWin32TextMeasure& operator=(const TWin32TextMeasure&) = delete;
-
-  int Width(int size, const std::string& text, bool bold) override {
-    if (size != size_) SelectSize(size);
-    const HGDIOBJ previous = ::SelectObject(screen_, fonts_[bold ? 1 : 0]);
-    SIZE extent{};
-    ::GetTextExtentPoint32A(screen_, text.data(), static_cast<int>(text.size()), &extent);
-    ::SelectObject(screen_, previous);
-    return ::MulDiv(extent.cx, 96, dpi_);
-  }
-
- private:
-  void SelectSize(int size) {
-    for (HFONT font : fonts_) ::DeleteObject(font);
-    LOGFONTA font = FontOf(size);
-    fonts_[0] = ::CreateFontIndirectA(&font);
-    font.lfWeight = FW_BOLD;
-    fonts_[1] = ::CreateFontIndirectA(&font);
-    size_ = size;
-  }
-
-  int dpi_;
-  HDC screen_;
-  int size_ = 0;
-  HFONT fonts_[2] = {};
-};
+// A text's width on the screen, in the window description's pixels.
+int TextWidth(int dpi, int size, const std::string& text, bool bold) {
+  LOGFONTA logFont = FontOf(size);
+  logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  const HFONT font = ::CreateFontIndirectA(&logFont);
+  const HDC screen = ::GetDC(nullptr);
+  const HGDIOBJ previous = ::SelectObject(screen, font);
+  SIZE extent{};
+  ::GetTextExtentPoint32A(screen, text.data(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(screen, previous);
+  ::ReleaseDC(nullptr, screen);
+  ::DeleteObject(font);
+  return ::MulDiv(extent.cx, 96, dpi);
+}
 
 int ScreenDpi() {
   const HDC screen = ::GetDC(nullptr);
@@ -178,9 +150,11 @@ void TForm1Window::CreateMainWindow() {
 // caption fits its room, so that none is cut.
 void TForm1Window::CreateFonts() {
   const int smallest = Scale(kSmallestFontPixels);
-  TWin32TextMeasure measure(dpi_);
+  const auto width = [this](int size, const std::string& text, bool bold) {
+    return TextWidth(dpi_, size, text, bold);
+  };
   const int pixels =
-      FittingFontSize(::MulDiv(kFontPoints, dpi_, 72), smallest, measure).value_or(smallest);
+      FittingFontSize(::MulDiv(kFontPoints, dpi_, 72), smallest, width).value_or(smallest);
   LOGFONTA font = FontOf(pixels);
   font_.reset(::CreateFontIndirectA(&font));
   font.lfWeight = FW_BOLD;
