@@ -10,6 +10,13 @@ constexpr int kCheckIndicator = 20;  // a check box's box and the gap before its
 constexpr int kButtonMargin = 8;
 constexpr int kEditGap = 2;  // what the interval's texts keep off the edit and its arrows
 
+// A caption, mnemonic ampersand and all, and the pixels its control leaves for its text.
+struct TCaptionRoom {
+  std::string caption;
+  int width;
+  bool bold = false;
+};
+
 int Right(const TPlace& place) { return place.left + place.width; }
 
 int Room(const TControlRow& row) {
@@ -25,15 +32,7 @@ int Room(const TControlRow& row) {
   }
 }
 
-}  // namespace
-
-TPlace InWindow(const TControlRow& row) {
-  if (row.parent.empty()) return row.place;
-  const TPlace parent = InWindow(Form1Control(row.parent));
-  return {parent.left + row.place.left, parent.top + row.place.top, row.place.width,
-          row.place.height};
-}
-
+// The interval's label gives two: its text before the edit and after the up-down control.
 std::vector<TCaptionRoom> CaptionRooms() {
   std::vector<TCaptionRoom> rooms;
   for (const TControlRow& row : kForm1Controls) {
@@ -47,6 +46,15 @@ std::vector<TCaptionRoom> CaptionRooms() {
     rooms.push_back({after, Right(row.place) - Right(Form1Control("UpDown").place) - kEditGap});
   }
   return rooms;
+}
+
+}  // namespace
+
+TPlace InWindow(const TControlRow& row) {
+  if (row.parent.empty()) return row.place;
+  const TPlace parent = InWindow(Form1Control(row.parent));
+  return {parent.left + row.place.left, parent.top + row.place.top, row.place.width,
+          row.place.height};
 }
 
 std::pair<std::string, std::string> SpacedCaptionParts(std::string_view caption) {

@@ -89,17 +89,6 @@ constexpr const TControlRow& Form1Control(std::string_view name) {
 // The row's place in the window's client area.
 TPlace InWindow(const TControlRow& row);
 
-// A caption, mnemonic ampersand and all, and the pixels its control leaves for its text.
-struct TCaptionRoom {
-  std::string caption;
-  int width;
-  bool bold = false;
-};
-
-// Every caption that must be read whole, with its room. The interval's label gives two:
-// its text before the edit and its text after the up-down control.
-std::vector<TCaptionRoom> CaptionRooms();
-
 // A caption split at its longest run of two or more blanks, which another control covers:
 // the text before the run and after it; the caption and nothing when it has no such run.
 std::pair<std::string, std::string> SpacedCaptionParts(std::string_view caption);
@@ -108,8 +97,8 @@ std::pair<std::string, std::string> SpacedCaptionParts(std::string_view caption)
 // font of `size`, bold or not.
 using TTextWidth = std::function<int(int size, const std::string& text, bool bold)>;
 
-// The largest size from `largest` down to `smallest` at which every caption of
-// CaptionRooms() fits its room; none when no size does.
+// The largest size from `largest` down to `smallest` at which every caption that must be
+// read whole fits the room its control leaves for it; none when no size does.
 std::optional<int> FittingFontSize(int largest, int smallest, const TTextWidth& width);
 
 }  // namespace horalux
