@@ -28,18 +28,12 @@ namespace horalux {
 // table.
 using TControlId = int;
 constexpr TControlId IdOf(std::string_view name) { return 100 + Form1ControlIndex(name); }
-constexpr TControlId idLabel2 = IdOf("Label2");
-constexpr TControlId idEdInterval = IdOf("edInterval");
-constexpr TControlId idUpDown = IdOf("UpDown");
-constexpr TControlId idCkStartup = IdOf("ckStartup");
-constexpr TControlId idCbTimeHost = IdOf("cbTimeHost");
-constexpr TControlId idBtSync = IdOf("btSync");
-constexpr TControlId idCkServer = IdOf("ckServer");
-constexpr TControlId idLog = IdOf("Log");
-constexpr TControlId idLblURL = IdOf("lblURL");
-constexpr TControlId idBtSave = IdOf("btSave");
-constexpr TControlId idBtHide = IdOf("btHide");
-constexpr TControlId idStatusBar = IdOf("StatusBar");
+constexpr TControlId idLabel2 = IdOf("Label2"), idEdInterval = IdOf("edInterval"),
+                     idUpDown = IdOf("UpDown"), idCkStartup = IdOf("ckStartup"),
+                     idCbTimeHost = IdOf("cbTimeHost"), idBtSync = IdOf("btSync"),
+                     idCkServer = IdOf("ckServer"), idLog = IdOf("Log"), idLblURL = IdOf("lblURL"),
+                     idBtSave = IdOf("btSave"), idBtHide = IdOf("btHide"),
+                     idStatusBar = IdOf("StatusBar");
 
 class TForm1Window final : public TForm1DesktopView {
  public:
