@@ -1,5 +1,6 @@
-// The window's controls: captions, positions (left, top, width, height in pixels of the
-// window's client area or of their group box), mnemonics and tab order.
+// The window's controls from the window's table (app/form1_window_table.h), with what
+// only Qt needs besides: the spin box that is the edit and its up-down control in one,
+// the buddies of the labels' mnemonics, and the widgets' own settings.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFont>
@@ -11,7 +12,7 @@
 #include <QSpinBox>
 #include <limits>
 
-#include "app/form1.h"
+#include "app/form1_window_table.h"
 #include "app/qt/form1_window.h"
 #include "app/qt/spaced_label.h"
 #include "app/qt/url_label.h"
@@ -20,79 +21,78 @@
 namespace horalux {
 namespace {
 
-constexpr const char* kIntervalCaption = "Synchronize time &every                     minutes";
-constexpr int kClientWidth = 329;
-constexpr int kClientHeight = 361;
+void SetGeometry(QWidget* control, const TPlace& place) {
+  control->setGeometry(place.left, place.top, place.width, place.height);
+}
 
+// Caption, font, alignment and default button, as far as the row's control has them.
+void Dress(QWidget* control, const TControlRow& row) {
+  const QString caption = QString::fromLatin1(row.caption);
+  if (auto* box = qobject_cast<QGroupBox*>(control)) box->setTitle(caption);
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(caption);
+  if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(caption);
+    if (row.centred) label->setAlignment(Qt::AlignCenter);
+  }
+  if (auto* button = qobject_cast<QPushButton*>(control)) {
+    if (row.name == kDefaultButton)
+      button->setDefault(true);
+    else
+      button->setAutoDefault(false);  // only dialogs have one, and Enter presses it
+  }
+  if (!row.bold) return;
+  QFont bold = control->font();
+  bold.setBold(true);
+  control->setFont(bold);
+}
+
+// The row's control, a child of the window or of its group box.
 template <class T>
-T* Place(QWidget* parent, const char* name, int left, int top, int width, int height) {
+T* Place(QWidget* window, std::string_view name) {
+  const TControlRow& row = Form1Control(name);
+  QWidget* parent =
+      row.parent.empty() ? window : window->findChild<QWidget*>(QString::fromLatin1(row.parent));
   auto* control = new T(parent);  // owned by its parent widget
-  control->setObjectName(QString::fromLatin1(name));
-  control->setGeometry(left, top, width, height);
+  control->setObjectName(QString::fromLatin1(row.name));
+  SetGeometry(control, row.place);
+  Dress(control, row);
   return control;
 }
 
 QLabel* MakePanel(QWidget* bar, const char* name, int left, int width, Qt::Alignment align) {
-  QLabel* panel = Place<QLabel>(bar, name, left, 0, width, 19);
+  auto* panel = new QLabel(bar);
+  panel->setObjectName(QString::fromLatin1(name));
+  panel->setGeometry(left, 0, width, bar->height());
   panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   panel->setAlignment(align | Qt::AlignVCenter);
   return panel;
-}
-
-void MakePlainButton(QPushButton* button) {
-  button->setAutoDefault(false);
-  button->setDefault(false);
-}
-
-constexpr int kCheckIndicator = 20;  // the box and its gap before a check box's text
-constexpr int kButtonMargin = 8;
-
-// Each caption with the room its control leaves for it, by the window description's
-// geometry. The interval edit splits Label2: its first part ends where the edit begins
-// (122), its last part starts where the edit's arrows end (176).
-std::vector<CaptionRoom> Captions() {
-  const auto [every, minutes] = TSpacedLabel::Parts(QString::fromLatin1(kIntervalCaption));
-  return {
-      {QStringLiteral("Get time &from"),
-       85 - 16 - 2},  // up to the host box, which is not its parent
-      {every, 122 - 8 - 2},
-      {minutes, 8 + 208 - 176 - 2},
-      {QStringLiteral("Synchronize &time when Horalux starts"), 241 - kCheckIndicator},
-      {QStringLiteral("&Other Clients can get the time from this machine"), 273 - kCheckIndicator},
-      {QStringLiteral("Sync &Now"), 73 - kButtonMargin},
-      {QStringLiteral("&Save Settings"), 81 - kButtonMargin},
-      {QStringLiteral("Horalux 1.0"), 129, true},
-      {QString::fromLatin1(TForm1::kWebAddressShown), 129},
-  };
 }
 
 }  // namespace
 
 void TForm1Window::CreateControls() {
   setObjectName(QStringLiteral("Form1"));
-  setFixedSize(kClientWidth, kClientHeight);
+  setFixedSize(kForm1ClientWidth, kForm1ClientHeight);
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  const QFont font = WindowFont(Captions());
-  setFont(font);
+  setFont(WindowFont());
 
-  GroupBox2 = Place<QGroupBox>(this, "GroupBox2", 8, 8, 313, 105);
-  GroupBox2->setTitle(QStringLiteral("NTP Client"));
-  Label1 = Place<QLabel>(GroupBox2, "Label1", 8, 18, 62, 13);
-  Label1->setText(QStringLiteral("Get time &from"));
-  Label2 = Place<TSpacedLabel>(GroupBox2, "Label2", 8, 50, 208, 13);
-  Label2->setText(QString::fromLatin1(kIntervalCaption));
-  edInterval = Place<QSpinBox>(GroupBox2, "edInterval", 122, 48, 54, 21);
-  edInterval->setRange(0, 9999);
-  edInterval->setSingleStep(15);
+  GroupBox2 = Place<QGroupBox>(this, "GroupBox2");
+  Label1 = Place<QLabel>(this, "Label1");
+  Label2 = Place<TSpacedLabel>(this, "Label2");
+  edInterval = Place<QSpinBox>(this, "edInterval");
+  TPlace spin = Form1Control("edInterval").place;
+  spin.width += Form1Control("UpDown").place.width;
+  SetGeometry(edInterval, spin);
+  edInterval->setRange(kIntervalRange.minimum, kIntervalRange.maximum);
+  edInterval->setSingleStep(kIntervalRange.step);
   edInterval->setWrapping(false);
   edInterval->setGroupSeparatorShown(true);
-  edInterval->setValue(300);
-  ckStartup = Place<QCheckBox>(GroupBox2, "ckStartup", 8, 80, 241, 17);
-  ckStartup->setText(QStringLiteral("Synchronize &time when Horalux starts"));
+  edInterval->setValue(kIntervalRange.position);
+  ckStartup = Place<QCheckBox>(this, "ckStartup");
   ckStartup->setChecked(true);
 
-  cbTimeHost = Place<QComboBox>(this, "cbTimeHost", 85, 24, 228, 21);
+  cbTimeHost = Place<QComboBox>(this, "cbTimeHost");
   cbTimeHost->setEditable(true);
   cbTimeHost->setInsertPolicy(QComboBox::NoInsert);
   // Qt cuts an edit's text at 32,767 characters: a longer host would be saved cut.
@@ -100,14 +100,11 @@ void TForm1Window::CreateControls() {
   Label1->setBuddy(cbTimeHost);
   Label2->setBuddy(edInterval);
 
-  btSync = Place<QPushButton>(this, "btSync", 240, 78, 73, 25);
-  btSync->setText(QStringLiteral("Sync &Now"));
-  GroupBox1 = Place<QGroupBox>(this, "GroupBox1", 8, 128, 313, 57);
-  GroupBox1->setTitle(QStringLiteral("NTP Server"));
-  ckServer = Place<QCheckBox>(this, "ckServer", 16, 152, 273, 17);
-  ckServer->setText(QStringLiteral("&Other Clients can get the time from this machine"));
+  btSync = Place<QPushButton>(this, "btSync");
+  GroupBox1 = Place<QGroupBox>(this, "GroupBox1");
+  ckServer = Place<QCheckBox>(this, "ckServer");
 
-  Log = Place<QPlainTextEdit>(this, "Log", 8, 200, 313, 89);
+  Log = Place<QPlainTextEdit>(this, "Log");
   Log->setReadOnly(true);
   // Read-only, Qt moves through text only with the mouse; the caret shows the focus.
   Log->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -115,39 +112,26 @@ void TForm1Window::CreateControls() {
   Log->setLineWrapMode(QPlainTextEdit::NoWrap);
   Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-  Label7 = Place<QLabel>(this, "Label7", 104, 302, 129, 13);
-  Label7->setText(QStringLiteral("Horalux 1.0"));
-  Label7->setAlignment(Qt::AlignCenter);
-  QFont bold = font;
-  bold.setBold(true);
-  Label7->setFont(bold);
-  lblURL = Place<TUrlLabel>(this, "lblURL", 104, 318, 129, 13);
-  lblURL->setText(QString::fromLatin1(TForm1::kWebAddressShown));
-  lblURL->setAlignment(Qt::AlignCenter);
+  Label7 = Place<QLabel>(this, "Label7");
+  lblURL = Place<TUrlLabel>(this, "lblURL");
   lblURL->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline;"));
   lblURL->setCursor(Qt::PointingHandCursor);
 
-  btSave = Place<QPushButton>(this, "btSave", 8, 304, 81, 25);
-  btSave->setText(QStringLiteral("&Save Settings"));
-  btHide = Place<QPushButton>(this, "btHide", 248, 304, 75, 25);
-  btHide->setText(QStringLiteral("&Hide"));
-  MakePlainButton(btSync);
-  MakePlainButton(btSave);
-  btHide->setDefault(true);
+  btSave = Place<QPushButton>(this, "btSave");
+  btHide = Place<QPushButton>(this, "btHide");
 
-  StatusBar = Place<QWidget>(this, "StatusBar", 0, 342, kClientWidth, 19);
-  StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 0, 200, Qt::AlignLeft);
-  StatusPanel1 = MakePanel(StatusBar, "StatusPanel1", 200, kClientWidth - 200, Qt::AlignRight);
+  StatusBar = Place<QWidget>(this, "StatusBar");
+  StatusPanel0 = MakePanel(StatusBar, "StatusPanel0", 0, kStatusPanelWidth, Qt::AlignLeft);
+  StatusPanel1 = MakePanel(StatusBar, "StatusPanel1", kStatusPanelWidth,
+                           kForm1ClientWidth - kStatusPanelWidth, Qt::AlignRight);
 
-  // The window description's tab order: the Hide button first, then the host box, the
-  // client group (interval, start-up box), the buttons and boxes below.
-  setTabOrder(btHide, cbTimeHost);
-  setTabOrder(cbTimeHost, edInterval);
-  setTabOrder(edInterval, ckStartup);
-  setTabOrder(ckStartup, btSync);
-  setTabOrder(btSync, ckServer);
-  setTabOrder(ckServer, Log);
-  setTabOrder(Log, btSave);
+  QWidget* previous = nullptr;
+  for (const TControlRow& row : kForm1Controls) {
+    if (!row.tabStop) continue;
+    QWidget* control = findChild<QWidget*>(QString::fromLatin1(row.name));
+    if (previous != nullptr) setTabOrder(previous, control);
+    previous = control;
+  }
   btHide->setFocus();
 }
 

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include "app/form1_test_support.h"
+#include "app/form1_window_table.h"
 #include "app/log_view_cases_testing.h"
 #include "app/program.h"
 #include "app/qt/url_label.h"
@@ -54,21 +56,48 @@ class WindowTest : public FormTest {
   std::vector<std::string> openedUrls;
 };
 
-TEST_F(WindowTest, LayoutFollowsTheWindowDescription) {
+QString CaptionOf(const QWidget& control) {
+  if (const auto* box = qobject_cast<const QGroupBox*>(&control)) return box->title();
+  if (const auto* label = qobject_cast<const QLabel*>(&control)) return label->text();
+  if (const auto* button = qobject_cast<const QAbstractButton*>(&control)) return button->text();
+  return QString();
+}
+
+// The spin box is the edit and its up-down control in one.
+TEST_F(WindowTest, ControlsFollowTheWindowDescription) {
   WriteHostList("");
   StartWindow();
-  EXPECT_EQ(window.size(), QSize(329, 361));
-  EXPECT_EQ(window.btHide->geometry(), QRect(248, 304, 75, 25));
-  EXPECT_EQ(window.cbTimeHost->geometry(), QRect(85, 24, 228, 21));
-  EXPECT_EQ(window.Log->geometry(), QRect(8, 200, 313, 89));
-  EXPECT_EQ(window.StatusPanel0->width(), 200);
+  EXPECT_EQ(window.size(), QSize(kForm1ClientWidth, kForm1ClientHeight));
+  for (const TControlRow& row : kForm1Controls) {
+    if (row.kind == TControlKind::UpDown) continue;
+    const auto* control = window.findChild<QWidget*>(QString::fromLatin1(row.name));
+    ASSERT_NE(control, nullptr) << row.name;
+    EXPECT_EQ(control->parentWidget()->objectName(),
+              row.parent.empty() ? QStringLiteral("Form1") : QString::fromLatin1(row.parent));
+    TPlace place = row.place;
+    if (row.kind == TControlKind::Edit) place.width += Form1Control("UpDown").place.width;
+    EXPECT_EQ(control->geometry(), QRect(place.left, place.top, place.width, place.height))
+        << row.name;
+    EXPECT_EQ(CaptionOf(*control), QString::fromLatin1(row.caption)) << row.name;
+  }
+  EXPECT_EQ(window.StatusPanel0->width(), kStatusPanelWidth);
   EXPECT_TRUE(window.btHide->isDefault());
   EXPECT_FALSE(window.btSync->autoDefault());
-  EXPECT_EQ(window.btSync->text(), QStringLiteral("Sync &Now"));
-  EXPECT_EQ(window.ckServer->text(),
-            QStringLiteral("&Other Clients can get the time from this machine"));
   EXPECT_EQ(window.Components().PopupMenu().Items().size(), 3u);
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Horalux"));
+}
+
+TEST_F(WindowTest, TabFollowsTheWindowDescription) {
+  WriteHostList("");
+  StartWindow();
+  window.btHide->setFocus();
+  for (const TControlRow& row : kForm1Controls) {
+    if (!row.tabStop || row.name == "btHide") continue;
+    QTest::keyClick(window.focusWidget(), Qt::Key_Tab);
+    const auto* control = window.findChild<QWidget*>(QString::fromLatin1(row.name));
+    EXPECT_TRUE(control == window.focusWidget() || control->isAncestorOf(window.focusWidget()))
+        << row.name;
+  }
 }
 
 // Offscreen there is no notification area: "Hide" keeps the window on the taskbar.

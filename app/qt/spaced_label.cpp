@@ -3,31 +3,15 @@
 #include <QPainter>
 #include <QStyle>
 
-namespace horalux {
+#include "app/form1_window_table.h"
 
-std::pair<QString, QString> TSpacedLabel::Parts(const QString& caption) {
-  qsizetype bestStart = -1;
-  qsizetype bestLength = 0;
-  for (qsizetype i = 0; i < caption.size();) {
-    if (caption[i] != QLatin1Char(' ')) {
-      ++i;
-      continue;
-    }
-    qsizetype end = i;
-    while (end < caption.size() && caption[end] == QLatin1Char(' ')) ++end;
-    if (end - i > bestLength) {
-      bestStart = i;
-      bestLength = end - i;
-    }
-    i = end;
-  }
-  if (bestLength < 2) return {caption, QString()};
-  return {caption.left(bestStart), caption.mid(bestStart + bestLength)};
-}
+namespace horalux {
 
 void TSpacedLabel::paintEvent(QPaintEvent* /*event*/) {
   QPainter painter(this);
-  const auto [left, right] = Parts(text());
+  const auto [before, after] = SpacedCaptionParts(text().toStdString());
+  const QString left = QString::fromStdString(before);
+  const QString right = QString::fromStdString(after);
   const int flags = Qt::AlignVCenter | Qt::TextShowMnemonic;
   style()->drawItemText(&painter, contentsRect(), flags | Qt::AlignLeft, palette(), isEnabled(),
                         left, foregroundRole());

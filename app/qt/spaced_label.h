@@ -12,8 +12,6 @@ namespace horalux {
 class TSpacedLabel : public QLabel {
  public:
   using QLabel::QLabel;
-  // The caption split at its longest run of blanks: the part before it and the part after.
-  static std::pair<QString, QString> Parts(const QString& caption);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -4,40 +4,38 @@
 #include <QFontMetrics>
 #include <QStringList>
 
+#include "app/form1_window_table.h"
+
 namespace horalux {
 namespace {
 
 constexpr int kLargest = 11;
 constexpr int kSmallest = 8;
 
-bool Fits(const QFont& font, const std::vector<CaptionRoom>& captions) {
-  QFont bold = font;
-  bold.setBold(true);
-  const QFontMetrics regular(font);
-  const QFontMetrics boldMetrics(bold);
-  for (const CaptionRoom& room : captions) {
-    QString text = room.caption;
-    text.remove(QLatin1Char('&'));
-    const QFontMetrics& metrics = room.bold ? boldMetrics : regular;
-    if (metrics.horizontalAdvance(text) > room.width) return false;
-  }
-  return true;
+QFont FontOf(const QString& family, int pixels, bool bold) {
+  QFont font(family);
+  font.setPixelSize(pixels);
+  if (bold) font.setBold(true);
+  return font;
 }
 
 }  // namespace
 
-QFont WindowFont(const std::vector<CaptionRoom>& captions) {
+QFont WindowFont() {
   static const char* const kFamilies[] = {
       "MS Sans Serif", "Microsoft Sans Serif", "Tahoma",    "Liberation Sans",       "Arimo",
       "Arial",         "Nimbus Sans",          "Helvetica", "DejaVu Sans Condensed", "DejaVu Sans",
   };
   const QStringList available = QFontDatabase::families();
-  for (const char* family : kFamilies) {
-    if (!available.contains(QString::fromLatin1(family))) continue;
-    for (int pixels = kLargest; pixels >= kSmallest; --pixels) {
-      QFont font(QString::fromLatin1(family));
-      font.setPixelSize(pixels);
-      if (Fits(font, captions)) return font;
+  for (const char* name : kFamilies) {
+    const QString family = QString::fromLatin1(name);
+    if (!available.contains(family)) continue;
+    const auto width = [&family](int size, const std::string& text, bool bold) {
+      return QFontMetrics(FontOf(family, size, bold))
+          .horizontalAdvance(QString::fromStdString(text));
+    };
+    if (const auto pixels = FittingFontSize(kLargest, kSmallest, width)) {
+      return FontOf(family, *pixels, false);
     }
   }
   QFont fallback;  // the desktop's own, small

@@ -19,13 +19,6 @@ std::string WindowText(HWND window) {
 
 }  // namespace
 
-std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption) {
-  const std::size_t blanks = caption.find("  ");
-  if (blanks == std::string::npos) return {caption, {}};
-  const std::size_t rest = caption.find_first_not_of(' ', blanks);
-  return {caption.substr(0, blanks), rest == std::string::npos ? "" : caption.substr(rest)};
-}
-
 TForm1Window::TForm1Window(TApplication& application, TWin32Toolkit& toolkit)
     : TForm1DesktopView(application), toolkit_(toolkit) {
   CreateMainWindow();

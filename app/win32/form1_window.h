@@ -13,37 +13,27 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
 
 #include "app/form1_desktop_view.h"
+#include "app/form1_window_table.h"
 #include "desktop/win32/win32_toolkit.h"
 
 namespace horalux {
 
-// The controls' identifiers, for WM_COMMAND and GetDlgItem.
-enum TControlId : int {
-  idGroupBox2 = 100,
-  idLabel1,
-  idLabel2,
-  idEdInterval,
-  idUpDown,
-  idCkStartup,
-  idCbTimeHost,
-  idBtSync,
-  idGroupBox1,
-  idCkServer,
-  idLog,
-  idLabel7,
-  idLblURL,
-  idBtSave,
-  idBtHide,
-  idStatusBar,
-};
-
-// The interval's caption around its run of blanks: the text before them, and after them.
-std::pair<std::string, std::string> IntervalCaptionParts(const std::string& caption);
+// The controls' identifiers, for WM_COMMAND and GetDlgItem: by their rows in the window's
+// table.
+using TControlId = int;
+constexpr TControlId IdOf(std::string_view name) { return 100 + Form1ControlIndex(name); }
+constexpr TControlId idLabel2 = IdOf("Label2"), idEdInterval = IdOf("edInterval"),
+                     idUpDown = IdOf("UpDown"), idCkStartup = IdOf("ckStartup"),
+                     idCbTimeHost = IdOf("cbTimeHost"), idBtSync = IdOf("btSync"),
+                     idCkServer = IdOf("ckServer"), idLog = IdOf("Log"), idLblURL = IdOf("lblURL"),
+                     idBtSave = IdOf("btSave"), idBtHide = IdOf("btHide"),
+                     idStatusBar = IdOf("StatusBar");
 
 class TForm1Window final : public TForm1DesktopView {
  public:
@@ -92,8 +82,7 @@ class TForm1Window final : public TForm1DesktopView {
   void CreateMainWindow();
   void CreateControls();
   void CreateFonts();
-  HWND Place(const char* windowClass, TControlId id, const char* caption, DWORD style, int left,
-             int top, int width, int height, DWORD exStyle = 0);
+  HWND Place(const TControlRow& row);
   // Runs the bound controller's handler under its guard; nothing once unbound.
   void RunHandler(void (TForm1::*handler)());
 

@@ -1,6 +1,6 @@
-// The window and its controls: captions, positions (left, top, width, height in pixels of
-// the window's client area, scaled by the screen's DPI), mnemonics, tab order and the
-// default button.
+// The window and its controls from the window's table (app/form1_window_table.h), scaled
+// by the screen's DPI, with what only Win32 needs besides: window classes and styles, the
+// up-down control's buddy, and the fonts.
 // windows.h first: the other system headers take its types.
 #include <windows.h>
 
@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "app/win32/form1_window.h"
 #include "app/win32/tray_images.h"
 #include "desktop/application.h"
@@ -18,62 +17,70 @@
 namespace horalux {
 namespace {
 
-constexpr const char* kIntervalCaption = "Synchronize time &every                     minutes";
 constexpr const char* kFontName = "MS Sans Serif";
 constexpr int kFontPoints = 8;
 constexpr int kSmallestFontPixels = 8;
-constexpr int kClientWidth = 329;
-constexpr int kClientHeight = 361;
-// The group box "NTP Client": its controls are placed relative to it, but are children of
-// the window, so that their notifications and the dialog keys reach it.
-constexpr int kGroupLeft = 8;
-constexpr int kGroupTop = 8;
+constexpr int kDropDownHeight = 160;  // the host box with its list open
 constexpr DWORD kTabStop = WS_TABSTOP | WS_GROUP;
 // No WS_CLIPCHILDREN: the group boxes paint only their frames, the window the rest.
 constexpr DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU;
-constexpr int kCheckIndicator = 20;  // a check box's box and the gap before its text
-constexpr int kButtonMargin = 8;
-// Where the interval's label shows "minutes": after the up-down control, relative to the
-// label (the edit and its arrows end at 176 in the group box, the label starts at 8).
-constexpr int kMinutesLeft = 176 - 8 + 1;
 
-struct CaptionRoom {
-  std::string caption;
-  int width;  // in the window description's pixels
-  bool bold = false;
+struct TWin32Class {
+  const char* windowClass;
+  DWORD style;
+  DWORD exStyle = 0;
 };
 
-// Each caption with the room its control leaves for it, by the window description's
-// geometry.
-std::vector<CaptionRoom> Captions() {
-  const auto [every, minutes] = IntervalCaptionParts(kIntervalCaption);
-  return {
-      {"Get time &from", 62},
-      {every, 122 - 8 - 2},
-      {minutes, 208 - kMinutesLeft},
-      {"Synchronize &time when Horalux starts", 241 - kCheckIndicator},
-      {"&Other Clients can get the time from this machine", 273 - kCheckIndicator},
-      {"Sync &Now", 73 - kButtonMargin},
-      {"&Save Settings", 81 - kButtonMargin},
-      {"Horalux 1.0", 129, true},
-      {TForm1::kWebAddressShown, 129},
-  };
+// By TControlKind; tab stops and the labels' styles come from the row.
+constexpr TWin32Class kClasses[] = {
+    {WC_BUTTONA, BS_GROUPBOX},
+    {WC_STATICA, 0},
+    {WC_EDITA, ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+    {UPDOWN_CLASSA, UDS_SETBUDDYINT | UDS_ARROWKEYS},
+    {WC_BUTTONA, BS_AUTOCHECKBOX},
+    {WC_COMBOBOXA, CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL},
+    {WC_BUTTONA, BS_PUSHBUTTON},
+    {WC_EDITA, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL,
+     WS_EX_CLIENTEDGE},
+    {STATUSCLASSNAMEA, CCS_NOPARENTALIGN | CCS_NORESIZE | SBT_TOOLTIPS},
+};
+
+static_assert(std::size(kClasses) == static_cast<int>(TControlKind::Bar) + 1);
+
+TWin32Class ClassOf(const TControlRow& row) {
+  TWin32Class kind = kClasses[static_cast<int>(row.kind)];
+  if (row.tabStop) kind.style |= kTabStop;
+  if (row.name == kDefaultButton) kind.style |= BS_DEFPUSHBUTTON;
+  if (row.kind != TControlKind::Label) return kind;
+  if (!SpacedCaptionParts(row.caption).second.empty()) return {WC_STATICA, SS_OWNERDRAW};
+  kind.style |= row.centred ? SS_CENTER : SS_LEFT;
+  if (row.name == "lblURL") kind.style |= SS_NOTIFY;  // its clicks reach the window
+  return kind;
 }
 
-bool Fits(HFONT font, HFONT bold, const std::vector<CaptionRoom>& captions, int dpi) {
+// The window's face, regular, `pixels` high.
+LOGFONTA FontOf(int pixels) {
+  LOGFONTA font{};
+  font.lfHeight = -pixels;
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynA(font.lfFaceName, kFontName, LF_FACESIZE);
+  return font;
+}
+
+// A text's width on the screen, in the window description's pixels.
+int TextWidth(int dpi, int size, const std::string& text, bool bold) {
+  LOGFONTA logFont = FontOf(size);
+  logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  const HFONT font = ::CreateFontIndirectA(&logFont);
   const HDC screen = ::GetDC(nullptr);
-  bool fits = true;
-  for (const CaptionRoom& room : captions) {
-    std::string text = room.caption;
-    std::erase(text, '&');
-    const HGDIOBJ previous = ::SelectObject(screen, room.bold ? bold : font);
-    SIZE size{};
-    ::GetTextExtentPoint32A(screen, text.data(), static_cast<int>(text.size()), &size);
-    ::SelectObject(screen, previous);
-    if (size.cx > ::MulDiv(room.width, dpi, 96)) fits = false;
-  }
+  const HGDIOBJ previous = ::SelectObject(screen, font);
+  SIZE extent{};
+  ::GetTextExtentPoint32A(screen, text.data(), static_cast<int>(text.size()), &extent);
+  ::SelectObject(screen, previous);
   ::ReleaseDC(nullptr, screen);
-  return fits;
+  ::DeleteObject(font);
+  return ::MulDiv(extent.cx, 96, dpi);
 }
 
 int ScreenDpi() {
@@ -99,7 +106,8 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
 }  // namespace
 
 void TForm1Window::DrawIntervalLabel(const DRAWITEMSTRUCT& item) const {
-  const auto [every, minutes] = IntervalCaptionParts(kIntervalCaption);
+  const TControlRow& label = Form1Control("Label2");
+  const auto [every, minutes] = SpacedCaptionParts(label.caption);
   RECT area = item.rcItem;
   // Only the two parts are drawn: the edit and its arrows lie over the blanks between them.
   ::SetBkMode(item.hDC, TRANSPARENT);
@@ -107,7 +115,9 @@ void TForm1Window::DrawIntervalLabel(const DRAWITEMSTRUCT& item) const {
   const UINT hidePrefix =
       (::SendMessageA(window_, WM_QUERYUISTATE, 0, 0) & UISF_HIDEACCEL) != 0 ? DT_HIDEPREFIX : 0;
   ::DrawTextA(item.hDC, every.c_str(), -1, &area, DT_LEFT | DT_SINGLELINE | hidePrefix);
-  area.left += Scale(kMinutesLeft);
+  // "minutes" one pixel after the up-down control, whatever width the font gives the blanks.
+  const TPlace& arrows = Form1Control("UpDown").place;
+  area.left += Scale(arrows.left + arrows.width - label.place.left + 1);
   ::DrawTextA(item.hDC, minutes.c_str(), -1, &area, DT_LEFT | DT_SINGLELINE | hidePrefix);
 }
 
@@ -118,7 +128,7 @@ void TForm1Window::CreateMainWindow() {
   ::InitCommonControlsEx(&controls);
   RegisterWindowClass(toolkit_.Instance(), &WindowProc);
 
-  RECT frame{0, 0, Scale(kClientWidth), Scale(kClientHeight)};
+  RECT frame{0, 0, Scale(kForm1ClientWidth), Scale(kForm1ClientHeight)};
   ::AdjustWindowRectEx(&frame, kWindowStyle, FALSE, WS_EX_CONTROLPARENT);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
@@ -137,89 +147,64 @@ void TForm1Window::CreateMainWindow() {
 
 // MS Sans Serif at 8 points, the size the captions were laid out for. Where the system puts
 // a wider face in its place (Wine does), the largest height down to 8 pixels at which every
-// caption fits its control, so that none is cut.
+// caption fits its room, so that none is cut.
 void TForm1Window::CreateFonts() {
-  LOGFONTA font{};
+  const int smallest = Scale(kSmallestFontPixels);
+  const auto width = [this](int size, const std::string& text, bool bold) {
+    return TextWidth(dpi_, size, text, bold);
+  };
+  const int pixels =
+      FittingFontSize(::MulDiv(kFontPoints, dpi_, 72), smallest, width).value_or(smallest);
+  LOGFONTA font = FontOf(pixels);
+  font_.reset(::CreateFontIndirectA(&font));
+  font.lfWeight = FW_BOLD;
+  boldFont_.reset(::CreateFontIndirectA(&font));
   font.lfWeight = FW_NORMAL;
-  font.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynA(font.lfFaceName, kFontName, LF_FACESIZE);
-  const int smallest = -Scale(kSmallestFontPixels);
-  for (font.lfHeight = -::MulDiv(kFontPoints, dpi_, 72);; ++font.lfHeight) {
-    font_.reset(::CreateFontIndirectA(&font));
-    font.lfWeight = FW_BOLD;
-    boldFont_.reset(::CreateFontIndirectA(&font));
-    font.lfWeight = FW_NORMAL;
-    if (font.lfHeight >= smallest || Fits(font_.get(), boldFont_.get(), Captions(), dpi_)) break;
-  }
   font.lfUnderline = TRUE;
   linkFont_.reset(::CreateFontIndirectA(&font));
 }
 
-HWND TForm1Window::Place(const char* windowClass, TControlId id, const char* caption, DWORD style,
-                         int left, int top, int width, int height, DWORD exStyle) {
+HWND TForm1Window::Place(const TControlRow& row) {
+  const TWin32Class kind = ClassOf(row);
+  const TPlace place = InWindow(row);
+  const int height = row.kind == TControlKind::ComboBox ? kDropDownHeight : place.height;
   const HWND control = ::CreateWindowExA(
-      exStyle, windowClass, caption, WS_CHILD | WS_VISIBLE | style, Scale(left), Scale(top),
-      Scale(width), Scale(height), window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-      toolkit_.Instance(), nullptr);
+      kind.exStyle, kind.windowClass, row.caption, WS_CHILD | WS_VISIBLE | kind.style,
+      Scale(place.left), Scale(place.top), Scale(place.width), Scale(height), window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(row.name))), toolkit_.Instance(), nullptr);
   if (control == nullptr) throw std::runtime_error("a control of the main window cannot be made");
-  ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  const HFONT font = row.bold               ? boldFont_.get()
+                     : row.name == "lblURL" ? linkFont_.get()
+                                            : font_.get();
+  ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
-// Created in the order of the tab order (the dialog keys follow the order of creation),
-// each label right before the control its mnemonic focuses; the group boxes last, beneath
-// the controls they frame.
+// Created in the table's order, which is the tab order (the dialog keys follow the order
+// of creation) with each label right before the control its mnemonic focuses, and the
+// group boxes last, beneath the controls they frame.
 void TForm1Window::CreateControls() {
   CreateFonts();
-  const int gx = kGroupLeft;
-  const int gy = kGroupTop;
-  Place(WC_BUTTONA, idBtHide, "&Hide", BS_DEFPUSHBUTTON | kTabStop, 248, 304, 75, 25);
-  Place(WC_STATICA, idLabel1, "Get time &from", SS_LEFT, gx + 8, gy + 18, 62, 13);
-  const HWND host = Place(WC_COMBOBOXA, idCbTimeHost, "",
-                          CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | kTabStop, 85, 24, 228, 160);
+  for (const TControlRow& row : kForm1Controls) Place(row);
+  const HWND host = Control(idCbTimeHost);
   ::SendMessageA(host, CB_LIMITTEXT, 0, 0);  // typing stops at 30,000 characters otherwise
   ::SendMessageA(host, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Scale(15));
   ::SendMessageA(host, CB_SETITEMHEIGHT, 0, Scale(13));
-  Place(WC_STATICA, idLabel2, kIntervalCaption, SS_OWNERDRAW, gx + 8, gy + 50, 208, 13);
-  const HWND interval = Place(WC_EDITA, idEdInterval, "", ES_LEFT | ES_AUTOHSCROLL | kTabStop,
-                              gx + 122, gy + 48, 39, 21, WS_EX_CLIENTEDGE);
-  const HWND upDown = Place(UPDOWN_CLASSA, idUpDown, "", UDS_SETBUDDYINT | UDS_ARROWKEYS, gx + 161,
-                            gy + 48, 15, 21);
-  ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(interval), 0);
-  ::SendMessageA(upDown, UDM_SETRANGE32, 0, 9999);
-  UDACCEL step{0, 15};
+  const HWND upDown = Control(idUpDown);
+  ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Control(idEdInterval)), 0);
+  ::SendMessageA(upDown, UDM_SETRANGE32, kIntervalRange.minimum, kIntervalRange.maximum);
+  UDACCEL step{0, static_cast<UINT>(kIntervalRange.step)};
   ::SendMessageA(upDown, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&step));
-  ::SendMessageA(upDown, UDM_SETPOS32, 0, 300);
+  ::SendMessageA(upDown, UDM_SETPOS32, 0, kIntervalRange.position);
   // The control makes itself as wide as a scroll bar's arrows: it has the description's width.
-  ::SetWindowPos(upDown, nullptr, Scale(gx + 161), Scale(gy + 48), Scale(15), Scale(21),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  const HWND startup = Place(WC_BUTTONA, idCkStartup, "Synchronize &time when Horalux starts",
-                             BS_AUTOCHECKBOX | kTabStop, gx + 8, gy + 80, 241, 17);
-  ::SendMessageA(startup, BM_SETCHECK, BST_CHECKED, 0);
-  Place(WC_BUTTONA, idBtSync, "Sync &Now", BS_PUSHBUTTON | kTabStop, 240, 78, 73, 25);
-  Place(WC_BUTTONA, idCkServer, "&Other Clients can get the time from this machine",
-        BS_AUTOCHECKBOX | kTabStop, 16, 152, 273, 17);
-  const HWND log =
-      Place(WC_EDITA, idLog, "",
-            ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | kTabStop, 8,
-            200, 313, 89, WS_EX_CLIENTEDGE);
-  ::SendMessageA(log, EM_SETLIMITTEXT, 0, 0);
-  Place(WC_BUTTONA, idBtSave, "&Save Settings", BS_PUSHBUTTON | kTabStop, 8, 304, 81, 25);
-
-  const HWND version = Place(WC_STATICA, idLabel7, "Horalux 1.0", SS_CENTER, 104, 302, 129, 13);
-  ::SendMessageA(version, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
-  const HWND address = Place(WC_STATICA, idLblURL, TForm1::kWebAddressShown, SS_CENTER | SS_NOTIFY,
-                             104, 318, 129, 13);
-  ::SendMessageA(address, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
-  const HWND status =
-      Place(STATUSCLASSNAMEA, idStatusBar, "", CCS_NOPARENTALIGN | CCS_NORESIZE | SBT_TOOLTIPS, 0,
-            342, kClientWidth, 19);
-  int panels[2] = {Scale(200), -1};
-  ::SendMessageA(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panels));
-
-  Place(WC_BUTTONA, idGroupBox2, "NTP Client", BS_GROUPBOX, 8, 8, 313, 105);
-  Place(WC_BUTTONA, idGroupBox1, "NTP Server", BS_GROUPBOX, 8, 128, 313, 57);
-  ::SetFocus(Control(idBtHide));
+  const TPlace arrows = InWindow(Form1Control("UpDown"));
+  ::SetWindowPos(upDown, nullptr, Scale(arrows.left), Scale(arrows.top), Scale(arrows.width),
+                 Scale(arrows.height), SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SendMessageA(Control(idCkStartup), BM_SETCHECK, BST_CHECKED, 0);
+  ::SendMessageA(Control(idLog), EM_SETLIMITTEXT, 0, 0);
+  int panels[2] = {Scale(kStatusPanelWidth), -1};
+  ::SendMessageA(Control(idStatusBar), SB_SETPARTS, 2, reinterpret_cast<LPARAM>(panels));
+  ::SetFocus(Control(IdOf(kDefaultButton)));
 }
 
 }  // namespace horalux

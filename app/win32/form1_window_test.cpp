@@ -105,31 +105,12 @@ TEST_F(WindowTest, ControlsFollowTheWindowDescription) {
   EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
   EXPECT_EQ(TextOf(window.Handle()), "Horalux");
 
-  const struct {
-    TControlId id;
-    const char* caption;
-    int left, top, width, height;
-  } expected[] = {
-      {idGroupBox2, "NTP Client", 8, 8, 313, 105},
-      {idLabel1, "Get time &from", 16, 26, 62, 13},
-      {idLabel2, "Synchronize time &every                     minutes", 16, 58, 208, 13},
-      {idEdInterval, "300", 130, 56, 39, 21},
-      {idUpDown, "", 169, 56, 15, 21},
-      {idCkStartup, "Synchronize &time when Horalux starts", 16, 88, 241, 17},
-      {idCbTimeHost, "", 85, 24, 228, 21},
-      {idBtSync, "Sync &Now", 240, 78, 73, 25},
-      {idGroupBox1, "NTP Server", 8, 128, 313, 57},
-      {idCkServer, "&Other Clients can get the time from this machine", 16, 152, 273, 17},
-      {idLog, "", 8, 200, 313, 89},
-      {idLabel7, "Horalux 1.0", 104, 302, 129, 13},
-      {idLblURL, TForm1::kWebAddressShown, 104, 318, 129, 13},
-      {idBtSave, "&Save Settings", 8, 304, 81, 25},
-      {idBtHide, "&Hide", 248, 304, 75, 25},
-      {idStatusBar, "", 0, 342, 329, 19},
-  };
-  for (const auto& control : expected) {
-    ExpectPlaced(control.id, control.left, control.top, control.width, control.height);
-    EXPECT_EQ(TextOf(Control(control.id)), control.caption) << control.id;
+  for (const TControlRow& row : kForm1Controls) {
+    const TPlace place = InWindow(row);
+    ExpectPlaced(IdOf(row.name), place.left, place.top, place.width, place.height);
+    const std::string caption =
+        row.kind == TControlKind::Edit ? std::to_string(kIntervalRange.position) : row.caption;
+    EXPECT_EQ(TextOf(Control(IdOf(row.name))), caption) << row.name;
   }
   EXPECT_EQ(::SendMessageA(Control(idCkStartup), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(::SendMessageA(Control(idCkServer), BM_GETCHECK, 0, 0), BST_UNCHECKED);
@@ -146,12 +127,14 @@ TEST_F(WindowTest, ControlsFollowTheWindowDescription) {
 
 TEST_F(WindowTest, TabOrderDefaultButtonAndMnemonics) {
   StartWindow();
-  const TControlId order[] = {idBtHide, idCbTimeHost, idEdInterval, idCkStartup,
-                              idBtSync, idCkServer,   idLog,        idBtSave};
-  HWND current = Control(idBtHide);
-  for (std::size_t i = 1; i <= std::size(order); ++i) {
+  std::vector<TControlId> order;
+  for (const TControlRow& row : kForm1Controls) {
+    if (row.tabStop) order.push_back(IdOf(row.name));
+  }
+  HWND current = Control(order.front());
+  for (std::size_t i = 1; i <= order.size(); ++i) {
     current = ::GetNextDlgTabItem(window.Handle(), current, FALSE);
-    EXPECT_EQ(current, Control(order[i % std::size(order)])) << "after " << order[i - 1];
+    EXPECT_EQ(current, Control(order[i % order.size()])) << "after " << order[i - 1];
   }
   EXPECT_EQ(::SendMessageA(window.Handle(), DM_GETDEFID, 0, 0), MAKELRESULT(idBtHide, DC_HASDEFID));
   EXPECT_TRUE(::GetWindowLongPtrA(Control(idBtHide), GWL_STYLE) & BS_DEFPUSHBUTTON);
