@@ -15,7 +15,7 @@
 #include <mutex>
 #include <optional>
 
-#include "app/mirror_sink.h"
+#include "app/log/mirror_sink.h"
 
 namespace horalux {
 

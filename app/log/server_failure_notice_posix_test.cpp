@@ -1,5 +1,5 @@
 // The server's failures on standard error: one line each, at most one a second.
-#include "app/server_failure_notice.h"
+#include "app/log/server_failure_notice.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

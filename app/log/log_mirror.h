@@ -23,8 +23,8 @@
 #include <string_view>
 #include <thread>
 
-#include "app/incoming_lines.h"
-#include "app/mirror_sink.h"
+#include "app/log/incoming_lines.h"
+#include "app/log/mirror_sink.h"
 
 namespace horalux {
 

@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "app/mirror_sink.h"
+#include "app/log/mirror_sink.h"
 
 namespace horalux {
 namespace {

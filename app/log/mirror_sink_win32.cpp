@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/mirror_sink.h"
+#include "app/log/mirror_sink.h"
 
 namespace horalux {
 namespace {

@@ -11,9 +11,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/incoming_lines.h"
-#include "app/line_burst_testing.h"
-#include "app/log_mirror.h"
+#include "app/log/incoming_lines.h"
+#include "app/log/line_burst_testing.h"
+#include "app/log/log_mirror.h"
 
 namespace horalux {
 namespace {
