@@ -40,7 +40,7 @@ TLogMirror::~TLogMirror() {
 }
 
 void TLogMirror::Run() {
-  TMirrorSink::PrepareWriterThread();
+  TOutputSink::PrepareWriterThread();
   std::string buffer;
   std::vector<std::size_t> ends;  // where each line of the buffer ends
   for (;;) {
