@@ -1,9 +1,8 @@
-// Output that must never hold its writer up, such as the log's mirror and the server's
-// notices on standard error: a descriptor written without ever waiting for long. Pipes and
-// terminals are asked whether they can take bytes before each write, and are given at most
-// PIPE_BUF bytes at once, which such a descriptor then takes whole; sockets are written
-// without waiting; files never make a writer wait. Windows gives a writer no way to ask a
-// pipe for room: there a write to a full pipe waits until its reader takes bytes.
+// A descriptor (standard error) written without ever waiting for long, for the log's mirror
+// and the server's notices. Pipes and terminals are asked whether they can take bytes
+// before each write, and are given at most PIPE_BUF bytes at once, which such a descriptor
+// then takes whole; sockets are written without waiting; files never make a writer wait.
+// Windows cannot ask a pipe for room: a write to a full pipe there waits for its reader.
 //
 // Thread-safety: one writer thread uses an object.
 #pragma once

@@ -17,8 +17,7 @@ HANDLE HandleOf(int fd) { return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }  // namespace
 
 TOutputSink::TOutputSink(int fd) : fd_(fd) {
-  const HANDLE handle = HandleOf(fd_);
-  polled_ = handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) == FILE_TYPE_PIPE;
+  polled_ = ::GetFileType(HandleOf(fd_)) == FILE_TYPE_PIPE;  // none for a bad handle
   mostAtOnce_ = polled_ ? kPipeChunk : SIZE_MAX;
 }
 
