@@ -24,6 +24,9 @@ class OutputPipe {
   std::string ReadAll();
 
  private:
+  static void Close(int& fd);  // and forgets it
+  static long ReadSome(int fd, char* chunk, unsigned size);
+
   int reader_ = -1;
   int writer_ = -1;
 };

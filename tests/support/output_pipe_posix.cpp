@@ -8,14 +8,6 @@
 #include "tests/support/output_pipe.h"
 
 namespace horalux::testing {
-namespace {
-
-void Close(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
-
-}  // namespace
 
 OutputPipe::OutputPipe(std::size_t capacity) {
   int fds[2];
@@ -25,19 +17,11 @@ OutputPipe::OutputPipe(std::size_t capacity) {
   ::fcntl(writer_, F_SETPIPE_SZ, static_cast<int>(capacity));
 }
 
-OutputPipe::~OutputPipe() {
-  CloseReader();
-  CloseWriter();
+void OutputPipe::Close(int& fd) {
+  if (fd >= 0) ::close(fd);
+  fd = -1;
 }
 
-void OutputPipe::CloseReader() { Close(reader_); }
-void OutputPipe::CloseWriter() { Close(writer_); }
-
-std::string OutputPipe::ReadAll() {
-  std::string text;
-  char chunk[4096];
-  for (ssize_t n; (n = ::read(reader_, chunk, sizeof chunk)) > 0;) text.append(chunk, n);
-  return text;
-}
+long OutputPipe::ReadSome(int fd, char* chunk, unsigned size) { return ::read(fd, chunk, size); }
 
 }  // namespace horalux::testing

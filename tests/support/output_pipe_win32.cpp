@@ -8,14 +8,6 @@
 #include "tests/support/output_pipe.h"
 
 namespace horalux::testing {
-namespace {
-
-void Close(int& fd) {
-  if (fd >= 0) ::_close(fd);
-  fd = -1;
-}
-
-}  // namespace
 
 OutputPipe::OutputPipe(std::size_t capacity) {
   int fds[2];
@@ -27,19 +19,11 @@ OutputPipe::OutputPipe(std::size_t capacity) {
   writer_ = fds[1];
 }
 
-OutputPipe::~OutputPipe() {
-  CloseReader();
-  CloseWriter();
+void OutputPipe::Close(int& fd) {
+  if (fd >= 0) ::_close(fd);
+  fd = -1;
 }
 
-void OutputPipe::CloseReader() { Close(reader_); }
-void OutputPipe::CloseWriter() { Close(writer_); }
-
-std::string OutputPipe::ReadAll() {
-  std::string text;
-  char chunk[4096];
-  for (int n; (n = ::_read(reader_, chunk, sizeof chunk)) > 0;) text.append(chunk, n);
-  return text;
-}
+long OutputPipe::ReadSome(int fd, char* chunk, unsigned size) { return ::_read(fd, chunk, size); }
 
 }  // namespace horalux::testing
