@@ -17,14 +17,14 @@
 #include <optional>
 #include <string>
 
-#include "app/activity_log.h"
 #include "app/clock_step.h"
 #include "app/date_time_formats.h"
 #include "app/form1_environment.h"
 #include "app/form1_view.h"
-#include "app/incoming_lines.h"
-#include "app/log_mirror.h"
-#include "app/server_failure_notice.h"
+#include "app/log/activity_log.h"
+#include "app/log/incoming_lines.h"
+#include "app/log/log_mirror.h"
+#include "app/log/server_failure_notice.h"
 #include "base/component.h"
 
 namespace horalux {

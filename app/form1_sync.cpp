@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/form1.h"
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 #include "app/tray_image.h"
 #include "base/notice_name.h"
 #include "platform/clock_setter.h"

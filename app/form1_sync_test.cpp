@@ -5,7 +5,7 @@
 
 #include "app/clock_step.h"
 #include "app/form1_test_support.h"
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 #include "stack/platform_stack.h"
 #include "tests/support/loopback.h"
 #include "tests/support/scripted_server.h"

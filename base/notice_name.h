@@ -2,7 +2,7 @@
 // settings not saved: ..."): its name as it was run, as command-line tools say theirs, so
 // that a script or the journal can tell its lines from another program's and a renamed
 // copy speaks as its file is called. The log's mirrored lines begin with their own
-// category instead ("horalux.log: ", app/log_mirror.h).
+// category instead ("horalux.log: ", app/log/log_mirror.h).
 //
 // SetNoticeName is called once, by main before any thread starts; NoticePrefix may then be
 // called from any thread.

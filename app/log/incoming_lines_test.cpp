@@ -1,5 +1,5 @@
 // The hand-off of log lines to the view and to the mirror on standard error.
-#include "app/incoming_lines.h"
+#include "app/log/incoming_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/line_burst_testing.h"
+#include "app/log/line_burst_testing.h"
 
 namespace horalux {
 namespace {

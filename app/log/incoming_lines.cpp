@@ -1,4 +1,4 @@
-#include "app/incoming_lines.h"
+#include "app/log/incoming_lines.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "app/activity_log.h"
+#include "app/log/activity_log.h"
 
 #include <algorithm>
 

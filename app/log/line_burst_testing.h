@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/incoming_lines.h"
+#include "app/log/incoming_lines.h"
 
 namespace horalux::testing {
 

@@ -1,11 +1,11 @@
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 
 #include <gtest/gtest.h>
 
 #include <deque>
 #include <vector>
 
-#include "app/activity_log.h"
+#include "app/log/activity_log.h"
 
 namespace horalux {
 namespace {

@@ -1,7 +1,8 @@
-// Where the log's mirror goes: a descriptor (standard error) written without ever waiting
-// for long. Pipes and terminals are asked whether they can take bytes before each write,
-// and are given at most PIPE_BUF bytes at once, which such a descriptor then takes whole;
-// sockets are written without waiting; files never make a writer wait.
+// A descriptor (standard error) written without ever waiting for long, for the log's mirror
+// and the server's notices. Pipes and terminals are asked whether they can take bytes
+// before each write, and are given at most PIPE_BUF bytes at once, which such a descriptor
+// then takes whole; sockets are written without waiting; files never make a writer wait.
+// Windows cannot ask a pipe for room: a write to a full pipe there waits for its reader.
 //
 // Thread-safety: one writer thread uses an object.
 #pragma once
@@ -12,10 +13,10 @@
 
 namespace horalux {
 
-class TMirrorSink {
+class TOutputSink {
  public:
   // The descriptor is not owned.
-  explicit TMirrorSink(int fd);
+  explicit TOutputSink(int fd);
 
   // On the writer thread, before it writes: a pipe whose reader has gone then fails the
   // write (EPIPE) instead of ending the process with a signal.

@@ -1,8 +1,8 @@
-#include "app/server_failure_notice.h"
+#include "app/log/server_failure_notice.h"
 
 #include <string>
 
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 #include "base/notice_name.h"
 
 namespace horalux {

@@ -15,7 +15,7 @@
 #include <mutex>
 #include <optional>
 
-#include "app/mirror_sink.h"
+#include "platform/output_sink.h"
 
 namespace horalux {
 
@@ -31,7 +31,7 @@ class TServerFailureNotice {
 
  private:
   std::mutex mutex_;
-  TMirrorSink sink_;  // guarded by mutex_, as the next one
+  TOutputSink sink_;  // guarded by mutex_, as the next one
   std::optional<std::chrono::steady_clock::time_point> lastLine_;
   const Clock clock_;
 };

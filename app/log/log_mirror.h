@@ -7,7 +7,7 @@
 //
 // A failed write loses the lines it carried, and nothing worse: a closed pipe (EPIPE) or a
 // bad descriptor never blocks or ends the program. The writer never blocks in a write
-// either: it writes only what the descriptor takes at once (mirror_sink.h). When the
+// either: it writes only what the descriptor takes at once (output_sink.h). When the
 // descriptor takes nothing for `stallLimit`, it tells TIncomingLines, whose new lines then
 // stop waiting for it; at the end of the program it then gives up what still waits.
 //
@@ -23,8 +23,8 @@
 #include <string_view>
 #include <thread>
 
-#include "app/incoming_lines.h"
-#include "app/mirror_sink.h"
+#include "app/log/incoming_lines.h"
+#include "platform/output_sink.h"
 
 namespace horalux {
 
@@ -58,7 +58,7 @@ class TLogMirror {
 
   TIncomingLines& lines_;
   const TimeText timeText_;
-  TMirrorSink sink_;
+  TOutputSink sink_;
   const std::chrono::milliseconds stallLimit_;
   bool stalled_ = false;  // writer thread only, as the next one
   std::chrono::steady_clock::time_point lastProgress_;

@@ -1,4 +1,4 @@
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 
 #include <cmath>
 #include <utility>

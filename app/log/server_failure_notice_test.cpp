@@ -1,14 +1,14 @@
 // The server's failures on standard error: one line each, at most one a second.
-#include "app/server_failure_notice.h"
+#include "app/log/server_failure_notice.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <string>
 #include <system_error>
 
 #include "stack/exceptions.h"
+#include "tests/support/output_pipe.h"
 
 namespace horalux {
 namespace {
@@ -16,10 +16,9 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(TServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
-  int fds[2];
-  ASSERT_EQ(::pipe(fds), 0);
+  testing::OutputPipe pipe;
   std::chrono::steady_clock::time_point now{};
-  TServerFailureNotice notice(fds[1], [&now] { return now; });
+  TServerFailureNotice notice(pipe.Writer(), [&now] { return now; });
   const std::system_error noThread(EAGAIN, std::generic_category(), "cannot create thread");
   notice.Report(noThread);
   now += 999ms;
@@ -28,12 +27,8 @@ TEST(TServerFailureNotice, SaysEachReasonOnOneLineAtMostOnceASecond) {
   notice.Report(EIdException("Socket Error # 10024\r\nToo many open files."));
   now += 10s;
   notice.Report(EIdException("a \x1b[2J reason"));
-  ::close(fds[1]);
-  std::string said;
-  char chunk[512];
-  for (ssize_t n; (n = ::read(fds[0], chunk, sizeof chunk)) > 0;) said.append(chunk, n);
-  ::close(fds[0]);
-  EXPECT_EQ(said,
+  pipe.CloseWriter();
+  EXPECT_EQ(pipe.ReadAll(),
             "horalux: the time server could not serve a client: cannot create thread: Resource "
             "temporarily unavailable\n"
             "horalux: the time server could not serve a client: Socket Error # 10024 Too many "

@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstdint>
 
-#include "app/mirror_sink.h"
+#include "platform/output_sink.h"
 
 namespace horalux {
 namespace {
@@ -22,7 +22,7 @@ int Poll(int fd, int limitMs) {
 
 }  // namespace
 
-TMirrorSink::TMirrorSink(int fd) : fd_(fd) {
+TOutputSink::TOutputSink(int fd) : fd_(fd) {
   struct stat status {};
   if (::fstat(fd_, &status) == 0) {
     socket_ = S_ISSOCK(status.st_mode);
@@ -33,14 +33,14 @@ TMirrorSink::TMirrorSink(int fd) : fd_(fd) {
 
 // A SIGPIPE raised by this thread's write is directed at this thread: blocked here, it
 // stays pending and the write reports EPIPE.
-void TMirrorSink::PrepareWriterThread() {
+void TOutputSink::PrepareWriterThread() {
   sigset_t brokenPipe;
   sigemptyset(&brokenPipe);
   sigaddset(&brokenPipe, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
 }
 
-long TMirrorSink::WriteSome(std::string_view data) {
+long TOutputSink::WriteSome(std::string_view data) {
   if (data.size() > mostAtOnce_) data = data.substr(0, mostAtOnce_);
   if (polled_ && Poll(fd_, 0) == 0) return 0;
   const ssize_t written = socket_
@@ -50,7 +50,7 @@ long TMirrorSink::WriteSome(std::string_view data) {
   return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
 }
 
-bool TMirrorSink::AwaitWritable(std::chrono::milliseconds limit) {
+bool TOutputSink::AwaitWritable(std::chrono::milliseconds limit) {
   if (!polled_ && !socket_) return true;
   return Poll(fd_, static_cast<int>(limit.count())) == 1;
 }

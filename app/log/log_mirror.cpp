@@ -1,10 +1,10 @@
-#include "app/log_mirror.h"
+#include "app/log/log_mirror.h"
 
 #include <algorithm>
 #include <string_view>
 #include <vector>
 
-#include "app/log_lines.h"
+#include "app/log/log_lines.h"
 
 namespace horalux {
 namespace {
@@ -40,7 +40,7 @@ TLogMirror::~TLogMirror() {
 }
 
 void TLogMirror::Run() {
-  TMirrorSink::PrepareWriterThread();
+  TOutputSink::PrepareWriterThread();
   std::string buffer;
   std::vector<std::size_t> ends;  // where each line of the buffer ends
   for (;;) {
