@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/escape_controls.h"
+
 namespace horalux {
 
 bool UiTraceOn() {
@@ -19,20 +21,11 @@ void TraceUi(const std::string& event) {
 }
 
 std::string TraceQuoted(const std::string& text) {
+  // A quote within is escaped, so that the closing one is the only bare quote.
   std::string quoted = "\"";
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') {
-      quoted += {'\\', c};
-    } else if (c == '\r' || c == '\n' || c == '\t') {
-      quoted += {'\\', c == '\r' ? 'r' : c == '\n' ? 'n' : 't'};
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      quoted += escaped;
-    } else {
-      quoted += c;
-    }
+  for (const char c : EscapeControls(text)) {
+    if (c == '"') quoted += '\\';
+    quoted += c;
   }
   return quoted + "\"";
 }

@@ -18,8 +18,8 @@ bool UiTraceOn();
 // Windows program started without standard error has none).
 void TraceUi(const std::string& event);
 
-// The text in double quotes, with backslash, quote and control characters escaped (\r,
-// \n, \t, else \xNN), so that one event stays one line.
+// The text in double quotes, its control characters escaped as in the log
+// (base/escape_controls.h) and its quotes as \", so that one event stays one line.
 std::string TraceQuoted(const std::string& text);
 
 }  // namespace horalux

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/escape_controls.h"
 #include "timeproto/time_value.h"
 
 namespace horalux {
@@ -16,14 +17,6 @@ std::int64_t RoundHalfEven(double value);
 // the nearest whole second with halves going to the even neighbour. 64 bits, so that a
 // clock that is decades off still gives the right number.
 std::int64_t DifferenceSeconds(TDateTime localNow, TDateTime serverTime);
-
-// A piece of a log line that comes from outside (a host as stored or typed, a reason the
-// system gave, a peer's address), made safe for the log and a terminal showing its mirror:
-// a line feed, carriage return and tab become \n, \r and \t, every other control
-// character \xHH per byte (C0, DEL, and C1 whether as UTF-8 or as a single byte that is
-// not part of a UTF-8 character), and a backslash \\, so that an escape can be told from
-// text that looks like one. Every other byte, in whatever 8-bit or UTF-8 code set, stays.
-std::string EscapeControls(std::string_view text);
 
 // "difference +2 sec", "difference 0 sec", "difference -1 sec".
 std::string DifferenceText(std::int64_t seconds);
