@@ -78,9 +78,7 @@ TForm1Window::TForm1Window(TApplication& application, TQtToolkit& toolkit)
 TForm1Window::~TForm1Window() { DestroyComponents(); }
 
 std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
-  return [this, handler] {
-    if (TForm1* form = Form()) form->Guard([form, handler] { (form->*handler)(); });
-  };
+  return [this, handler] { RunHandler(handler); };
 }
 
 void TForm1Window::ConnectHandlers() {
