@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 #include <string>
 
 #include "app/form1_desktop_view.h"
@@ -75,7 +74,6 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
  private:
   void CreateControls();
   void ConnectHandlers();
-  std::function<void()> Handler(void (TForm1::*handler)());
   QCheckBox& Box(TCheckBox box) const;
 
   const LocaleText& text_;
