@@ -71,7 +71,7 @@ void TForm1::FormCreate() {
     ReadSettings();
   } catch (const std::exception&) {
     view_.ShowWindow();
-    ShowStartupWarning();
+    view_.ShowMessage(TMessageKind::Warning, "Warnung", kStartupWarning);
   }
 }
 
@@ -97,10 +97,6 @@ void TForm1::SetChecked(TCheckBox box, bool checked) {
   if (box == TCheckBox::ckServer) ckServerClick();
 }
 
-void TForm1::ShowStartupWarning() {
-  view_.ShowMessage(TMessageKind::Warning, "Warnung", kStartupWarning);
-}
-
 void TForm1::btSaveClick() {
   TSettingsStore settings(*env_.store);
   // One atomic replace for all four: a kill in between never mixes old and new values.
@@ -124,6 +120,19 @@ void TForm1::mnExitClick() { view_.Terminate(); }
 void TForm1::ckServerClick() { idTimeServer_->SetActive(view_.Checked(TCheckBox::ckServer)); }
 
 void TForm1::lblURLClick() { view_.OpenUrl(kWebAddress); }
+
+// The once-a-second refresh of the status bar and the tray hint.
+void TForm1::Timer1Timer() {
+  if (!syncInProgress_) {
+    const bool serving = idTimeServer_->Active();
+    view_.SetStatusText(TStatusPanel::Run,
+                        serving
+                            ? " NTP Server on \"" + idTimeServer_->LocalMachineName() + "\" ready!"
+                            : " NTP Server not running");
+    view_.SetTrayHint(serving ? "Horalux (Server active)" : "Horalux");
+  }
+  view_.SetStatusText(TStatusPanel::DateTime, DateTimeText(*env_.formats, env_.localClock()));
+}
 
 bool TForm1::Guard(const std::function<void()>& handler) {
   try {

@@ -85,7 +85,6 @@ class TForm1 {
   void CreateComponents();
   void ReadSettings();
   void SetChecked(TCheckBox box, bool checked);
-  void ShowStartupWarning();
 
   // A run asked for by `origin`: at once, or after the one under way.
   void Sync(TSyncOrigin origin);
@@ -94,7 +93,6 @@ class TForm1 {
   void QueryAndSetClock(TSyncOrigin origin);
   void NotifyClockNotSet(const std::string& refusal, const std::string& advice);
   void NotifyUnreachable(const std::string& why);
-  void SetTrayImage(int index);
 
   // The log: lines reach the view in batches, and every line its mirror.
   void AppendLogLine(const std::string& line, std::string mirrorNote = {});

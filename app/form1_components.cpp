@@ -1,7 +1,6 @@
 #include "app/form1_components.h"
 
 #include "app/form1.h"
-#include "app/tray_image.h"
 
 namespace horalux {
 

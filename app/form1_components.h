@@ -42,7 +42,6 @@ class TForm1Components {
   // loop from showing the window), then the guard (which may end this instance).
   void Loaded();
 
-  TImageList& ImageList1() const noexcept { return *imageList1_; }
   TabfCustomTimer& Timer1() const noexcept { return *timer1_; }
   TabfTrayIcon& abfTrayIcon() const noexcept { return *abfTrayIcon_; }
   TabfCustomTimer& Timer2() const noexcept { return *timer2_; }

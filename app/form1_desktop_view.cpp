@@ -35,6 +35,10 @@ void TForm1DesktopView::Unbind() {
   if (components_ != nullptr) components_->Disconnect();
 }
 
+void TForm1DesktopView::RunHandler(void (TForm1::*handler)()) {
+  if (TForm1* form = form_) form->Guard([form, handler] { (form->*handler)(); });
+}
+
 void TForm1DesktopView::Loaded() { components_->Loaded(); }
 
 void TForm1DesktopView::HideWindow() { components_->abfTrayIcon().MinimizeApplication(); }

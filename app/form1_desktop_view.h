@@ -68,8 +68,8 @@ class TForm1DesktopView : public TForm1View {
   static void TraceVisible(bool visible);
 
   TApplication& Application() const noexcept { return application_; }
-  // The bound controller, or null.
-  TForm1* Form() const noexcept { return form_; }
+  // Runs the bound controller's handler under its guard; nothing once unbound.
+  void RunHandler(void (TForm1::*handler)());
 
  private:
   TApplication& application_;

@@ -4,7 +4,6 @@
 
 #include "app/form1.h"
 #include "app/log/log_lines.h"
-#include "app/tray_image.h"
 #include "base/notice_name.h"
 #include "platform/clock_setter.h"
 #include "server/peer_thread.h"
@@ -89,7 +88,7 @@ void TForm1::RunSync(TSyncOrigin origin) {
     if (quitRequested_) return;  // ended by QuitRequested
     const std::string why = UnreachableText(idTime_->Host, FailureMessage(failure));
     AppendLogLine(FailureLine(TimeTextNow(), idTime_->Host), NoticePrefix() + why);
-    SetTrayImage(tiFailed);
+    view_.SetTrayImage(tiFailed);
     NotifyUnreachable(why);
   }
 }
@@ -124,11 +123,9 @@ void TForm1::QueryAndSetClock(TSyncOrigin origin) {
     advice = env_.clockRightsAdvice;
   }
   AppendLogLine(SuccessLine(TimeTextNow(), idTime_->Host, difference, refusal));
-  SetTrayImage(refusal.empty() ? tiNormal : tiFailed);
+  view_.SetTrayImage(refusal.empty() ? tiNormal : tiFailed);
   NotifyClockNotSet(refusal, advice);
 }
-
-void TForm1::SetTrayImage(int index) { view_.SetTrayImage(index); }
 
 // The log says "difference -41 sec" whether or not the clock was set, and the reason that
 // follows is cut at the window's edge: a user reads the line and believes the clock is

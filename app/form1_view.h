@@ -22,6 +22,11 @@ class TForm1;
 enum class TCheckBox { ckStartup, ckServer };
 enum class TStatusPanel { Run = 0, DateTime = 1 };
 enum class TMessageKind { Warning, Error };
+// The notification-area icon's images, by their index in its image list. tiNormal: a red
+// alarm clock with a white face (the last run succeeded, or none ran yet); tiFailed: the
+// same clock covered by a yellow warning triangle (the last run failed, or the clock could
+// not be set).
+enum TTrayImage { tiNormal = 0, tiFailed = 1 };
 
 class TForm1View {
  public:
@@ -60,8 +65,8 @@ class TForm1View {
   // The wait cursor over the whole application while a run waits.
   virtual void SetWaitCursor(bool wait) = 0;
 
-  // The notification-area icon: the image from its list, the hint (cut to 63 characters),
-  // and the desktop's standard message from it.
+  // The notification-area icon: the image from its list (TTrayImage), the hint (cut to 63
+  // characters), and the desktop's standard message from it.
   virtual void SetTrayImage(int index) = 0;
   virtual void SetTrayHint(const std::string& hint) = 0;
   virtual void ShowTrayNotification(const std::string& title, const std::string& text) = 0;

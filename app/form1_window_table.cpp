@@ -41,7 +41,6 @@ std::vector<TCaptionRoom> CaptionRooms() {
       if (Room(row) > 0) rooms.push_back({row.caption, Room(row), row.bold});
       continue;
     }
-    // The interval's label, beneath the edit and its up-down control.
     rooms.push_back({before, Form1Control("edInterval").place.left - row.place.left - kEditGap});
     rooms.push_back({after, Right(row.place) - Right(Form1Control("UpDown").place) - kEditGap});
   }

@@ -14,7 +14,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 #include "app/form1.h"
 

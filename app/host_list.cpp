@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <string_view>
 
 namespace horalux {
 namespace {

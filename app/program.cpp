@@ -16,21 +16,6 @@ namespace {
 // Connection threads dispose of themselves; the last of them may still be finishing.
 constexpr std::chrono::seconds kThreadsEndWait{5};
 
-int RunWindow(TApplication& application,
-              const std::function<std::unique_ptr<TForm1View>()>& makeWindow,
-              TForm1Environment environment) {
-  try {
-    environment.store = NewUserRegistryStore();
-    const std::unique_ptr<TForm1View> window = makeWindow();
-    TForm1 form(*window, std::move(environment));
-    return application.Run();
-  } catch (const std::exception& error) {
-    // Nothing caught it on the way: the window could not even be built.
-    application.ShowException(error);
-    return 1;
-  }
-}
-
 }  // namespace
 
 TLoopHooks::TLoopHooks(TApplication& application) {
@@ -56,7 +41,15 @@ int RunProgram(TApplication& application,
   int exitCode = 1;
   {
     const TLoopHooks hooks(application);
-    exitCode = RunWindow(application, makeWindow, std::move(environment));
+    try {
+      environment.store = NewUserRegistryStore();
+      const std::unique_ptr<TForm1View> window = makeWindow();
+      TForm1 form(*window, std::move(environment));
+      exitCode = application.Run();
+    } catch (const std::exception& error) {
+      // Nothing caught it on the way: the window could not even be built.
+      application.ShowException(error);
+    }
   }
   AwaitThreadsEnded(kThreadsEndWait);
   return exitCode;

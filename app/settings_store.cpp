@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "app/registry_exception.h"
 #include "base/format.h"
 #include "base/notice_name.h"
 #include "platform/code_page.h"
@@ -25,8 +24,6 @@ TSettingsStore::TSettingsStore(RegistryStore& store, std::string_view key,
     : store_(store),
       key_(store.CreateKey(key)),
       reportFailure_(reportFailure ? std::move(reportFailure) : ReportToStandardError) {}
-
-TSettingsStore::~TSettingsStore() = default;
 
 std::string TSettingsStore::ReadString(std::string_view name) const {
   if (!key_) return {};

@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/registry_exception.h"
+#include "base/exceptions.h"
 #include "platform/registry_store.h"
 
 namespace horalux {
@@ -30,6 +30,17 @@ inline constexpr std::string_view kHostValue = "Host";
 inline constexpr std::string_view kIntervalValue = "Interval";
 inline constexpr std::string_view kSyncOnStartupValue = "Sync on Startup";
 inline constexpr std::string_view kStartServerValue = "Start Server";
+
+// The runtime's registry failure, with the runtime's own (German) message texts.
+class ERegistryException : public Exception {
+  using Exception::Exception;
+};
+
+// %s is the value name. The texts are German, so they are program text only once they are in
+// the user's code page (EncodeCodePage), as the window shows program text.
+inline constexpr std::u16string_view kRegGetDataFailed = u"Konnte Daten f\u00fcr '%s' nicht holen";
+inline constexpr std::u16string_view kRegSetDataFailed = u"Konnte Daten f\u00fcr '%s' nicht setzen";
+inline constexpr std::u16string_view kInvalidRegType = u"Ung\u00fcltiger Datentyp f\u00fcr '%s'";
 
 // Receives the system's reason when a write is refused.
 using SettingsFailureSink = std::function<void(const std::string& reason)>;
@@ -42,7 +53,6 @@ class TSettingsStore {
   // standard error.
   explicit TSettingsStore(RegistryStore& store, std::string_view key = kSettingsKey,
                           SettingsFailureSink reportFailure = {});
-  ~TSettingsStore();
   TSettingsStore(const TSettingsStore&) = delete;
   TSettingsStore& operator=(const TSettingsStore&) = delete;
 

@@ -13,12 +13,8 @@ void TViewBinding::Unbind() {
 }
 
 std::function<void()> TViewBinding::Keep(std::function<void()> work) {
-  std::weak_ptr<const int> binding;
-  {
-    const std::lock_guard lock(mutex_);
-    binding = token_;
-  }
-  return [binding, work = std::move(work)] {
+  const std::lock_guard lock(mutex_);
+  return [binding = std::weak_ptr(token_), work = std::move(work)] {
     if (binding.lock() != nullptr) work();
   };
 }

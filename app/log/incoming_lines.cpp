@@ -20,11 +20,7 @@ bool TIncomingLines::PushIncoming(const std::function<TDateTime()>& clock,
 
 bool TIncomingLines::PushLine(std::string line, std::string mirrorNote) {
   std::unique_lock lock(mutex_);
-  TPendingLine& slot = Place(lock);
-  slot.incoming = false;
-  slot.when = 0;
-  slot.text = std::move(line);
-  slot.note = std::move(mirrorNote);
+  Place(lock) = {.text = std::move(line), .note = std::move(mirrorNote)};
   return Placed(lock);
 }
 

@@ -1,7 +1,6 @@
 #include "app/log/log_mirror.h"
 
 #include <algorithm>
-#include <string_view>
 #include <vector>
 
 #include "app/log/log_lines.h"

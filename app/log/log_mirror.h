@@ -32,12 +32,11 @@ class TLogMirror {
  public:
   using TimeText = std::function<std::string(TDateTime)>;
   static constexpr std::chrono::milliseconds kStallLimit{1000};
-  static constexpr int kStandardError = 2;
 
   // Starts the writer thread on `lines`, writing to the descriptor `fd` (not owned).
   // `timeText` formats the stamps of incoming lines; it runs on the writer thread only.
   // Throws std::system_error when no thread can be started.
-  TLogMirror(TIncomingLines& lines, TimeText timeText, int fd = kStandardError,
+  TLogMirror(TIncomingLines& lines, TimeText timeText, int fd,
              std::chrono::milliseconds stallLimit = kStallLimit);
   // Writes what still waits, unless the descriptor takes nothing for the stall limit, and
   // ends the writer thread.

@@ -1,5 +1,6 @@
 #include "app/qt/command_line.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -13,6 +14,8 @@ constexpr std::array<std::string_view, 12> kQtOptionsWithValue{
     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
     "display",         "geometry",           "style",         "stylesheet"};
 constexpr std::array<std::string_view, 3> kQtFlags{"reverse", "widgetcount", "qmljsdebugger"};
+// "-style=Fusion", "-qmljsdebugger=port:1234": Qt's options that take their value after "=".
+constexpr std::array<std::string_view, 3> kQtJoinedValues{"style", "stylesheet", "qmljsdebugger"};
 
 // The option's name without its dashes, or empty when `argument` is no option.
 std::string_view OptionName(std::string_view argument) {
@@ -21,20 +24,10 @@ std::string_view OptionName(std::string_view argument) {
   return argument;
 }
 
-template <std::size_t N>
-bool IsOneOf(std::string_view name, const std::array<std::string_view, N>& names) {
-  for (std::string_view known : names) {
-    if (name == known) return true;
-  }
-  return false;
-}
-
-// "-style=Fusion", "-qmljsdebugger=port:1234": Qt's options that take their value after "=".
 bool IsQtOptionWithJoinedValue(std::string_view name) {
   const std::size_t equals = name.find('=');
-  if (equals == std::string_view::npos) return false;
-  const std::string_view stem = name.substr(0, equals);
-  return stem == "style" || stem == "stylesheet" || stem == "qmljsdebugger";
+  return equals != std::string_view::npos &&
+         std::ranges::count(kQtJoinedValues, name.substr(0, equals)) > 0;
 }
 
 TCommandLineAction Error(std::string text) { return {TCommandLineAction::kError, std::move(text)}; }
@@ -48,8 +41,8 @@ TCommandLineAction ParseCommandLine(int argc, const char* const* argv) {
     if (argument == "--version") return {TCommandLineAction::kVersion, {}};
     const std::string_view name = OptionName(argument);
     if (name.empty()) return Error("unexpected argument '" + std::string(argument) + "'");
-    if (IsOneOf(name, kQtFlags) || IsQtOptionWithJoinedValue(name)) continue;
-    if (!IsOneOf(name, kQtOptionsWithValue)) {
+    if (std::ranges::count(kQtFlags, name) > 0 || IsQtOptionWithJoinedValue(name)) continue;
+    if (std::ranges::count(kQtOptionsWithValue, name) == 0) {
       return Error("unknown option '" + std::string(argument) + "'");
     }
     if (++i == argc) return Error("option '" + std::string(argument) + "' needs a value");

@@ -77,18 +77,15 @@ TForm1Window::TForm1Window(TApplication& application, TQtToolkit& toolkit)
 
 TForm1Window::~TForm1Window() { DestroyComponents(); }
 
-std::function<void()> TForm1Window::Handler(void (TForm1::*handler)()) {
-  return [this, handler] {
-    if (TForm1* form = Form()) form->Guard([form, handler] { (form->*handler)(); });
-  };
-}
-
 void TForm1Window::ConnectHandlers() {
-  connect(btSync, &QPushButton::clicked, this, Handler(&TForm1::btSyncClick));
-  connect(btSave, &QPushButton::clicked, this, Handler(&TForm1::btSaveClick));
-  connect(btHide, &QPushButton::clicked, this, Handler(&TForm1::btHideClick));
-  connect(ckServer, &QCheckBox::toggled, this, Handler(&TForm1::ckServerClick));
-  lblURL->OnClick = Handler(&TForm1::lblURLClick);
+  const auto slot = [this](void (TForm1::*handler)()) {
+    return [this, handler] { RunHandler(handler); };
+  };
+  connect(btSync, &QPushButton::clicked, this, slot(&TForm1::btSyncClick));
+  connect(btSave, &QPushButton::clicked, this, slot(&TForm1::btSaveClick));
+  connect(btHide, &QPushButton::clicked, this, slot(&TForm1::btHideClick));
+  connect(ckServer, &QCheckBox::toggled, this, slot(&TForm1::ckServerClick));
+  lblURL->OnClick = slot(&TForm1::lblURLClick);
 }
 
 void TForm1Window::SetCaption(const std::string& caption) {

@@ -7,8 +7,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
-#include <memory>
 #include <string>
 
 #include "app/form1_desktop_view.h"
@@ -76,8 +74,6 @@ class TForm1Window final : public QDialog, public TForm1DesktopView {
  private:
   void CreateControls();
   void ConnectHandlers();
-  // A slot that runs the bound controller's handler under its guard; nothing once unbound.
-  std::function<void()> Handler(void (TForm1::*handler)());
   QCheckBox& Box(TCheckBox box) const;
 
   const LocaleText& text_;

@@ -6,6 +6,10 @@
 #pragma once
 
 #include <QLabel>
+#include <QPainter>
+#include <QStyle>
+
+#include "app/form1_window_table.h"
 
 namespace horalux {
 
@@ -14,7 +18,15 @@ class TSpacedLabel : public QLabel {
   using QLabel::QLabel;
 
  protected:
-  void paintEvent(QPaintEvent* event) override;
+  void paintEvent(QPaintEvent* /*event*/) override {
+    QPainter painter(this);
+    const auto [before, after] = SpacedCaptionParts(text().toStdString());
+    const int flags = Qt::AlignVCenter | Qt::TextShowMnemonic;
+    style()->drawItemText(&painter, contentsRect(), flags | Qt::AlignLeft, palette(), isEnabled(),
+                          QString::fromStdString(before), foregroundRole());
+    style()->drawItemText(&painter, contentsRect(), flags | Qt::AlignRight, palette(), isEnabled(),
+                          QString::fromStdString(after), foregroundRole());
+  }
 };
 
 }  // namespace horalux

@@ -4,7 +4,7 @@
 
 #include <QIcon>
 
-#include "app/tray_image.h"
+#include "app/form1_view.h"
 #include "desktop/image_list.h"
 
 namespace horalux {

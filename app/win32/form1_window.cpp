@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <utility>
+
 #include "app/form1.h"
 #include "app/win32/log_edit.h"
 #include "app/win32/tray_images.h"
@@ -37,10 +39,6 @@ TForm1Window::~TForm1Window() {
 
 int TForm1Window::Scale(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
 
-void TForm1Window::RunHandler(void (TForm1::*handler)()) {
-  if (TForm1* form = Form()) form->Guard([form, handler] { (form->*handler)(); });
-}
-
 LRESULT CALLBACK TForm1Window::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTA*>(l);
@@ -50,8 +48,8 @@ LRESULT CALLBACK TForm1Window::WindowProc(HWND window, UINT message, WPARAM w, L
   if (self == nullptr || self->window_ == nullptr) {
     return ::DefWindowProcA(window, message, w, l);
   }
-  LRESULT result = 0;
-  if (!self->Application().Guard([&] { result = self->HandleMessage(message, w, l); })) return 0;
+  LRESULT result = 0;  // stays 0 when the handler fails
+  self->Application().Guard([&] { result = self->HandleMessage(message, w, l); });
   return result;
 }
 
@@ -87,16 +85,14 @@ LRESULT TForm1Window::HandleMessage(UINT message, WPARAM w, LPARAM l) {
         return 0;
       }
       break;
-    case WM_SETCURSOR:
-      if (toolkit_.WaitCursor()) {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
-        return TRUE;
-      }
-      if (reinterpret_cast<HWND>(w) == Control(idLblURL)) {
-        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
-        return TRUE;
-      }
-      break;
+    case WM_SETCURSOR: {
+      const LPCSTR shape = toolkit_.WaitCursor()                            ? IDC_WAIT
+                           : reinterpret_cast<HWND>(w) == Control(idLblURL) ? IDC_HAND
+                                                                            : nullptr;
+      if (shape == nullptr) break;
+      ::SetCursor(::LoadCursorA(nullptr, shape));
+      return TRUE;
+    }
     case WM_DRAWITEM: {
       const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(l);
       if (item.CtlID != idLabel2) break;
@@ -118,24 +114,19 @@ bool TForm1Window::HandleCommand(int id, int code) {
     return true;
   }
   if (code != BN_CLICKED) return false;
-  switch (id) {
-    case idBtSync:
-      RunHandler(&TForm1::btSyncClick);
-      return true;
-    case idBtSave:
-      RunHandler(&TForm1::btSaveClick);
-      return true;
-    case idBtHide:
-      RunHandler(&TForm1::btHideClick);
-      return true;
-    case idCkServer:
-      RunHandler(&TForm1::ckServerClick);
-      return true;
-    case IDCANCEL:  // Escape does nothing: there is no cancel button
-      return true;
-    default:
-      return false;
+  if (id == IDCANCEL) return true;  // Escape does nothing: there is no cancel button
+  static constexpr std::pair<TControlId, void (TForm1::*)()> kClicks[] = {
+      {idBtSync, &TForm1::btSyncClick},
+      {idBtSave, &TForm1::btSaveClick},
+      {idBtHide, &TForm1::btHideClick},
+      {idCkServer, &TForm1::ckServerClick},
+  };
+  for (const auto& [control, handler] : kClicks) {
+    if (control != id) continue;
+    RunHandler(handler);
+    return true;
   }
+  return false;
 }
 
 // The address is blue; the read-only log keeps the colour of an edit.

@@ -10,12 +10,10 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
-#include <utility>
 #include <vector>
 
 #include "app/form1_desktop_view.h"
@@ -83,8 +81,6 @@ class TForm1Window final : public TForm1DesktopView {
   void CreateControls();
   void CreateFonts();
   HWND Place(const TControlRow& row);
-  // Runs the bound controller's handler under its guard; nothing once unbound.
-  void RunHandler(void (TForm1::*handler)());
 
   struct TGdiDeleter {
     void operator()(HGDIOBJ object) const noexcept { ::DeleteObject(object); }

@@ -8,7 +8,6 @@
 
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "app/win32/form1_window.h"
 #include "app/win32/tray_images.h"
@@ -58,21 +57,20 @@ TWin32Class ClassOf(const TControlRow& row) {
   return kind;
 }
 
-// The window's face, regular, `pixels` high.
-LOGFONTA FontOf(int pixels) {
+// The window's face, `pixels` high.
+HFONT NewFont(int pixels, LONG weight = FW_NORMAL, BYTE underline = FALSE) {
   LOGFONTA font{};
   font.lfHeight = -pixels;
-  font.lfWeight = FW_NORMAL;
+  font.lfWeight = weight;
+  font.lfUnderline = underline;
   font.lfCharSet = DEFAULT_CHARSET;
   lstrcpynA(font.lfFaceName, kFontName, LF_FACESIZE);
-  return font;
+  return ::CreateFontIndirectA(&font);
 }
 
 // A text's width on the screen, in the window description's pixels.
 int TextWidth(int dpi, int size, const std::string& text, bool bold) {
-  LOGFONTA logFont = FontOf(size);
-  logFont.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-  const HFONT font = ::CreateFontIndirectA(&logFont);
+  const HFONT font = NewFont(size, bold ? FW_BOLD : FW_NORMAL);
   const HDC screen = ::GetDC(nullptr);
   const HGDIOBJ previous = ::SelectObject(screen, font);
   SIZE extent{};
@@ -155,13 +153,9 @@ void TForm1Window::CreateFonts() {
   };
   const int pixels =
       FittingFontSize(::MulDiv(kFontPoints, dpi_, 72), smallest, width).value_or(smallest);
-  LOGFONTA font = FontOf(pixels);
-  font_.reset(::CreateFontIndirectA(&font));
-  font.lfWeight = FW_BOLD;
-  boldFont_.reset(::CreateFontIndirectA(&font));
-  font.lfWeight = FW_NORMAL;
-  font.lfUnderline = TRUE;
-  linkFont_.reset(::CreateFontIndirectA(&font));
+  font_.reset(NewFont(pixels));
+  boldFont_.reset(NewFont(pixels, FW_BOLD));
+  linkFont_.reset(NewFont(pixels, FW_NORMAL, TRUE));
 }
 
 HWND TForm1Window::Place(const TControlRow& row) {

@@ -20,6 +20,12 @@ int FirstLineX(HWND log) {
   return static_cast<short>(LOWORD(Send(log, EM_POSFROMCHAR, static_cast<WPARAM>(start))));
 }
 
+bool NewestLogLineInView(HWND log) {
+  SCROLLINFO bar{sizeof bar, SIF_PAGE | SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};
+  if (!::GetScrollInfo(log, SB_VERT, &bar) || bar.nPage == 0) return true;
+  return FirstVisibleLine(log) + static_cast<LRESULT>(bar.nPage) >= LineCount(log);
+}
+
 // What a user reading older lines sees, to be given back after the change.
 struct TReading {
   LRESULT firstLine = 0;
@@ -109,17 +115,6 @@ std::string ShownLogLine(const std::string& line) {
   if (headEnd == nullptr || tailStart == nullptr) return line;
   return std::string(begin, headEnd) + kCutMark + std::string(tailStart, end);
 }
-
-namespace {
-
-// Whether the newest line is in view.
-bool NewestLogLineInView(HWND log) {
-  SCROLLINFO bar{sizeof bar, SIF_PAGE | SIF_POS | SIF_RANGE, 0, 0, 0, 0, 0};
-  if (!::GetScrollInfo(log, SB_VERT, &bar) || bar.nPage == 0) return true;
-  return FirstVisibleLine(log) + static_cast<LRESULT>(bar.nPage) >= LineCount(log);
-}
-
-}  // namespace
 
 void ChangeLogLines(HWND log, std::size_t removedFromStart,
                     const std::vector<std::string>& appended) {

@@ -1,6 +1,6 @@
 #include "app/win32/tray_images.h"
 
-#include "app/tray_image.h"
+#include "app/form1_view.h"
 #include "desktop/win32/resource_ids.h"
 #include "desktop/win32/win32_icon.h"
 

@@ -3,22 +3,9 @@
 namespace horalux {
 namespace {
 
-std::string LocaleInfo(LCID locale, LCTYPE item) {
-  char buffer[128] = {};
-  const int length = ::GetLocaleInfoA(locale, item, buffer, sizeof buffer);
-  return length > 0 ? std::string(buffer, static_cast<std::size_t>(length - 1)) : std::string();
-}
-
-SYSTEMTIME ToSystemTime(const TSystemTime& time) {
-  SYSTEMTIME system{};
-  system.wYear = time.year;
-  system.wMonth = time.month;
-  system.wDayOfWeek = time.dayOfWeek;
-  system.wDay = time.day;
-  system.wHour = time.hour;
-  system.wMinute = time.minute;
-  system.wSecond = time.second;
-  return system;
+// To the second: the texts show no milliseconds.
+SYSTEMTIME ToSystemTime(const TSystemTime& t) {
+  return {t.year, t.month, t.dayOfWeek, t.day, t.hour, t.minute, t.second, 0};
 }
 
 // The system's answer without its NUL; empty when it refuses (a date it cannot write).
@@ -27,6 +14,11 @@ std::string Written(Call call) {
   char buffer[128] = {};
   const int length = call(buffer, static_cast<int>(sizeof buffer));
   return length > 0 ? std::string(buffer, static_cast<std::size_t>(length - 1)) : std::string();
+}
+
+std::string LocaleInfo(LCID locale, LCTYPE item) {
+  return Written(
+      [&](char* buffer, int size) { return ::GetLocaleInfoA(locale, item, buffer, size); });
 }
 
 }  // namespace

@@ -21,9 +21,6 @@ class TWin32DateTimeFormats : public TDateTimeFormats {
   std::string TimeText(const TSystemTime& time) const override;
   std::unique_ptr<TDateTimeFormats> Clone() const override;
 
-  const std::string& ShortDateFormat() const noexcept { return shortDate_; }
-  const std::string& LongTimeFormat() const noexcept { return longTime_; }
-
  private:
   LCID locale_;
   std::string shortDate_;
