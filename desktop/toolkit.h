@@ -175,8 +175,8 @@ class TToolkit {
                               const std::string& text) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
 
-  // The application's main window, once the program has given it one.
-  virtual bool HasMainForm() = 0;
+  // The application's main window, once the program has given it one; without one, it is
+  // not visible and the calls that show, hide or minimise it do nothing.
   virtual bool MainFormVisible() = 0;
   // Visible (restored when it was minimised), hidden, or minimised onto the taskbar.
   virtual void ShowMainForm() = 0;

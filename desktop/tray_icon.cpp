@@ -342,7 +342,7 @@ void TabfTrayIcon::GoToTray() {
 
 void TabfTrayIcon::MinimizeApplication() {
   TToolkit& toolkit = Application().Toolkit();
-  if (!toolkit.HasMainForm() || !toolkit.MainFormVisible()) return;
+  if (!toolkit.MainFormVisible()) return;
   if (Tray().TrayPresent()) {
     toolkit.HideMainForm();
   } else {
@@ -350,9 +350,6 @@ void TabfTrayIcon::MinimizeApplication() {
   }
 }
 
-void TabfTrayIcon::RestoreApplication() {
-  TToolkit& toolkit = Application().Toolkit();
-  if (toolkit.HasMainForm()) toolkit.ShowMainForm();
-}
+void TabfTrayIcon::RestoreApplication() { Application().Toolkit().ShowMainForm(); }
 
 }  // namespace horalux

@@ -55,7 +55,6 @@ class TQtToolkit : public TToolkit {
                       const std::string& text) override;
   void SetWaitCursor(bool wait) override;
 
-  bool HasMainForm() override { return mainForm_ != nullptr; }
   bool MainFormVisible() override { return mainForm_ != nullptr && mainForm_->isVisible(); }
   void ShowMainForm() override;
   void HideMainForm() override;

@@ -53,7 +53,6 @@ class TWin32Toolkit : public TToolkit {
                       const std::string& text) override;
   void SetWaitCursor(bool wait) override;
 
-  bool HasMainForm() override { return mainForm_ != nullptr; }
   bool MainFormVisible() override { return mainForm_ != nullptr && ::IsWindowVisible(mainForm_); }
   void ShowMainForm() override;
   void HideMainForm() override;
