@@ -70,7 +70,8 @@ class TWin32Toolkit : public TToolkit {
 
  private:
   static LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
-  void Dispatch(MSG& message);
+  // Dispatches `message`; false for a quit message, which it notes instead.
+  bool Dispatch(MSG& message);
   void RunPosted();
   void RunTimer(UINT_PTR id);
 
