@@ -15,7 +15,7 @@ int TApplication::Run() {
   // A quit asked for while the window was being made (the guard of a second instance, a
   // signal while the start-up warning was open) ends the program before the loop starts:
   // a nested loop, such as a message box's, may have taken the request already.
-  if (showMainForm_ && toolkit_.HasMainForm()) toolkit_.ShowMainForm();
+  if (showMainForm_) toolkit_.ShowMainForm();
   if (terminated_) return 0;
   const int code = toolkit_.RunLoop();
   terminated_ = true;

@@ -20,8 +20,6 @@ TabfCustomTimer::TabfCustomTimer(TComponent* owner, TApplication& application,
   });
 }
 
-TabfCustomTimer::~TabfCustomTimer() { window_.reset(); }
-
 long TabfCustomTimer::HandleWindowMessage(const TWindowMessage& message) {
   if (message.kind == TWindowMessage::Timer) application_.Guard([this] { TickStep(); });
   return 0;

@@ -26,7 +26,6 @@ class TabfCustomTimer : public TabfComponent {
   // Requires: application outlives this component. Throws what the toolkit throws when it
   // cannot make the window.
   TabfCustomTimer(TComponent* owner, TApplication& application);
-  ~TabfCustomTimer() override;
 
   // The setters store the value and restart the timer. They throw EOutOfResources
   // ("Nicht genügend Timer verfügbar", program text) when the timer should run and none
@@ -62,7 +61,7 @@ class TabfCustomTimer : public TabfComponent {
   bool enabled_ = true;
   std::uint32_t interval_ = 1000;
   TNotifyEvent onTimer_;
-  std::unique_ptr<TComponentWindow> window_;
+  std::unique_ptr<TComponentWindow> window_;  // last: it goes first
 };
 
 }  // namespace horalux

@@ -1,7 +1,6 @@
 #include "desktop/image_list.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace horalux {
 
@@ -17,17 +16,6 @@ int TImageList::Add(const TIcon& image) {
   images_.push_back(image.Clone());
   Change();
   return Count() - 1;
-}
-
-void TImageList::Replace(int index, const TIcon& image) {
-  if (index < 0 || index >= Count()) throw std::out_of_range("Invalid image index");
-  images_[static_cast<std::size_t>(index)] = image.Clone();
-  Change();
-}
-
-void TImageList::Clear() {
-  images_.clear();
-  Change();
 }
 
 const TIcon* TImageList::GetIcon(int index) const {

@@ -25,8 +25,6 @@ class TChangeLink {
 
   // Called after every change of the list it is registered with.
   std::function<void()> OnChange;
-  // The list it is registered with, or null.
-  TImageList* Sender() const noexcept { return sender_; }
 
  private:
   friend class TImageList;
@@ -38,16 +36,9 @@ class TImageList : public TComponent {
   explicit TImageList(TComponent* owner = nullptr) : TComponent(owner) {}
   ~TImageList() override;
 
-  // The nominal size of the images; an image may carry larger renderings as well.
-  int Width() const noexcept { return 16; }
-  int Height() const noexcept { return 16; }
-
   int Count() const noexcept { return static_cast<int>(images_.size()); }
   // Appends a copy of `image`; returns its index.
   int Add(const TIcon& image);
-  // Throws std::out_of_range for an index outside the list.
-  void Replace(int index, const TIcon& image);
-  void Clear();
   // The image at `index`; null for an index outside the list.
   const TIcon* GetIcon(int index) const;
 

@@ -13,17 +13,19 @@ std::string GuardName(const std::string& title, const char* kind) {
 }
 
 // Never locks the user out: without the locks the program runs unguarded.
-void ReportUnguarded(const NamedMutex& mutex) {
-  std::fprintf(stderr, "%srunning without the single-instance guard: %s\n", NoticePrefix().c_str(),
-               mutex.Problem().c_str());
+TLockResult TryLockOrReport(NamedMutex& mutex) {
+  const TLockResult result = mutex.TryLock();
+  if (result == TLockResult::Failed) {
+    std::fprintf(stderr, "%srunning without the single-instance guard: %s\n",
+                 NoticePrefix().c_str(), mutex.Problem().c_str());
+  }
+  return result;
 }
 
 }  // namespace
 
 TabfOneInstance::TabfOneInstance(TComponent* owner, TApplication& application)
     : TabfComponent(owner), application_(application) {}
-
-TabfOneInstance::~TabfOneInstance() = default;
 
 TInstanceNames TabfOneInstance::Names() const {
   const std::string& title = application_.Title();
@@ -38,20 +40,12 @@ bool TabfOneInstance::AnotherInstanceRunning() {
   if (instanceMutex_ != nullptr) return false;  // this instance holds the guard already
   const TInstanceNames names = Names();
   NamedMutex checking(GuardName(names.title, "CriticalSection"));
-  const TLockResult checkResult = checking.TryLock();
-  if (checkResult == TLockResult::HeldElsewhere) return true;
-  if (checkResult == TLockResult::Failed) {
-    ReportUnguarded(checking);
-    return false;
-  }
+  TLockResult result = TryLockOrReport(checking);
+  if (result != TLockResult::Acquired) return result == TLockResult::HeldElsewhere;
 
   auto instance = std::make_unique<NamedMutex>(names.instanceMutex);
-  const TLockResult result = instance->TryLock();
-  if (result == TLockResult::HeldElsewhere) return true;
-  if (result == TLockResult::Failed) {
-    ReportUnguarded(*instance);
-    return false;
-  }
+  result = TryLockOrReport(*instance);
+  if (result != TLockResult::Acquired) return result == TLockResult::HeldElsewhere;
   instanceMutex_ = std::move(instance);
   // Still inside the check: a second instance that finds the guard taken finds the first
   // one listening for its request.

@@ -31,7 +31,7 @@ class TabfOneInstance : public TabfComponent {
   // Requires: application outlives this component.
   TabfOneInstance(TComponent* owner, TApplication& application);
   // Stops listening and releases the guard.
-  ~TabfOneInstance() override;
+  ~TabfOneInstance() override = default;
 
   bool ActivatePrevInstance = true;
   // Program text; when empty: Application "<title>" is already running.

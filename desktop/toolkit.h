@@ -95,9 +95,10 @@ class TComponentWindow {
   virtual void KillTimer() = 0;
 };
 
-// The flags of the notification record, valued as Windows' NIF_MESSAGE, NIF_ICON, NIF_TIP.
+// The flags of the notification record, valued as Windows' NIF_MESSAGE, NIF_ICON, NIF_TIP,
+// and the messages to the shell, as its NIM_ADD, NIM_MODIFY, NIM_DELETE.
 enum TNotifyIconFlag : unsigned { nifMessage = 1, nifIcon = 2, nifTip = 4 };
-enum class TNotifyIconMessage { Add, Modify, Delete };
+enum class TNotifyIconMessage { Add = 0, Modify = 1, Delete = 2 };
 
 // The notification record as the icon fills it; the window's handle and the callback
 // message are the adapter's.
@@ -175,8 +176,8 @@ class TToolkit {
                               const std::string& text) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
 
-  // The application's main window, once the program has given it one.
-  virtual bool HasMainForm() = 0;
+  // The application's main window, once the program has given it one; without one, it is
+  // not visible and the calls that show, hide or minimise it do nothing.
   virtual bool MainFormVisible() = 0;
   // Visible (restored when it was minimised), hidden, or minimised onto the taskbar.
   virtual void ShowMainForm() = 0;

@@ -110,7 +110,6 @@ class RecordingToolkit : public TToolkit {
   }
   void SetWaitCursor(bool wait) override { waitCursor = wait; }
 
-  bool HasMainForm() override { return hasMainForm; }
   bool MainFormVisible() override { return mainFormVisible; }
   void ShowMainForm() override { mainFormVisible = true; }
   void HideMainForm() override { mainFormVisible = false; }
@@ -134,7 +133,6 @@ class RecordingToolkit : public TToolkit {
   std::deque<std::function<void()>> posted;
   std::vector<RecordedBox> boxes;
   bool waitCursor = false;
-  bool hasMainForm = true;
   bool mainFormVisible = false;
   bool mainFormMinimized = false;
   bool trayPresent = true;

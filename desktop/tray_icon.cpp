@@ -1,5 +1,7 @@
 #include "desktop/tray_icon.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 #include "platform/code_page.h"
 
@@ -301,12 +303,9 @@ void TabfTrayIcon::FireClick() { Fire(OnClick, *this); }
 void TabfTrayIcon::FireDblClick() {
   if (popupMenu_ != nullptr && popupMenu_->AutoPopup && !popupByLeft_) {
     const auto& items = popupMenu_->Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (!items[i].Default) continue;
-      popupMenu_->Click(i);
-      Fire(OnDblClick, *this);
-      return;
-    }
+    const auto found =
+        std::find_if(items.begin(), items.end(), [](auto& item) { return item.Default; });
+    if (found != items.end()) popupMenu_->Click(static_cast<std::size_t>(found - items.begin()));
   }
   Fire(OnDblClick, *this);
 }
@@ -342,7 +341,7 @@ void TabfTrayIcon::GoToTray() {
 
 void TabfTrayIcon::MinimizeApplication() {
   TToolkit& toolkit = Application().Toolkit();
-  if (!toolkit.HasMainForm() || !toolkit.MainFormVisible()) return;
+  if (!toolkit.MainFormVisible()) return;
   if (Tray().TrayPresent()) {
     toolkit.HideMainForm();
   } else {
@@ -350,9 +349,6 @@ void TabfTrayIcon::MinimizeApplication() {
   }
 }
 
-void TabfTrayIcon::RestoreApplication() {
-  TToolkit& toolkit = Application().Toolkit();
-  if (toolkit.HasMainForm()) toolkit.ShowMainForm();
-}
+void TabfTrayIcon::RestoreApplication() { Application().Toolkit().ShowMainForm(); }
 
 }  // namespace horalux

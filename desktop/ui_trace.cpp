@@ -8,13 +8,9 @@
 
 namespace horalux {
 
-bool UiTraceOn() {
-  const char* value = std::getenv("HORALUX_UI_TRACE");
-  return value != nullptr && std::strcmp(value, "1") == 0;
-}
-
 void TraceUi(const std::string& event) {
-  if (!UiTraceOn()) return;
+  const char* on = std::getenv("HORALUX_UI_TRACE");
+  if (on == nullptr || std::strcmp(on, "1") != 0) return;
   const std::string line = "horalux.ui: " + event + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   std::fflush(stderr);

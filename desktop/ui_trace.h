@@ -12,10 +12,9 @@
 
 namespace horalux {
 
-// Whether the environment asks for the trace; read at each call, so tests can switch it.
-bool UiTraceOn();
-// Writes "horalux.ui: <event>" when the trace is on; a failing write goes unnoticed (a
-// Windows program started without standard error has none).
+// Writes "horalux.ui: <event>" when the trace is on (the environment is read at each call,
+// so tests can switch it); a failing write goes unnoticed (a Windows program started
+// without standard error has none).
 void TraceUi(const std::string& event);
 
 // The text in double quotes, its control characters escaped as in the log

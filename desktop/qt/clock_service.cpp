@@ -13,6 +13,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.timedate1");
 const QString kPath = QStringLiteral("/org/freedesktop/timedate1");
+constexpr int kTimeoutMs = 5000;  // the main thread waits that long at most
 
 class DesktopClockSetter : public ClockSetter {
  public:
@@ -41,7 +42,7 @@ TimeService::Answer TimeService::SetTime(std::int64_t unixMicroseconds) {
   QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kService, QStringLiteral("SetTime"));
   call << static_cast<qlonglong>(unixMicroseconds) << false << false;
-  const QDBusMessage reply = bus_.call(call, QDBus::Block, timeoutMs_);
+  const QDBusMessage reply = bus_.call(call, QDBus::Block, kTimeoutMs);
   if (reply.type() == QDBusMessage::ReplyMessage) return {true, {}};
   // No service at all (no bus daemon, nobody owns the name, no answer) is not a refusal.
   const QString name = reply.errorName();

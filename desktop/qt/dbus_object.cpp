@@ -23,8 +23,7 @@ bool TDBusObject::handleMessage(const QDBusMessage& message, const QDBusConnecti
   } else {
     return false;  // introspection, and what Qt answers by itself
   }
-  if (!message.isReplyRequired()) return true;
-  connection.send(reply);
+  if (message.isReplyRequired()) connection.send(reply);
   return true;
 }
 

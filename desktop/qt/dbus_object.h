@@ -25,8 +25,6 @@ class TDBusObject : public QDBusVirtualObject {
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override;
   QString introspect(const QString&) const override { return introspection_; }
 
-  const QString& Interface() const noexcept { return interface_; }
-
  protected:
   // The properties as their names on the bus give them.
   virtual QVariantMap Properties() const = 0;

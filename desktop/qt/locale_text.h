@@ -20,8 +20,6 @@ class LocaleText {
   explicit LocaleText(std::string codeset) : page_(std::move(codeset)) {}
   explicit LocaleText(CodePage page) : page_(std::move(page)) {}
 
-  const std::string& Codeset() const noexcept { return page_.Name(); }
-
   QString ToQString(std::string_view bytes) const {
     return QString::fromStdU16String(page_.Decode(bytes));
   }

@@ -11,9 +11,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QTimer>
-#include <QTimerEvent>
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <optional>
 
@@ -52,38 +50,6 @@ std::optional<QByteArray> TokenOfRequest(const QByteArray& request) {
   if (!line.startsWith(prefix) || !IsActivationToken(line.mid(prefix.size()))) return std::nullopt;
   return line.mid(prefix.size());
 }
-
-// Intervals beyond what Qt takes are clamped, as the system clamps its own timers.
-int TimerInterval(std::uint32_t intervalMs) {
-  return static_cast<int>(std::min<std::uint32_t>(intervalMs, INT_MAX));
-}
-
-// A hidden window with nothing but its timer.
-class TQtComponentWindow : public TComponentWindow, private QObject {
- public:
-  explicit TQtComponentWindow(TToolkit::TWindowProcedure procedure)
-      : procedure_(std::move(procedure)) {}
-  ~TQtComponentWindow() override { KillTimer(); }
-
-  bool SetTimer(std::uint32_t intervalMs) override {
-    KillTimer();
-    timerId_ = startTimer(TimerInterval(intervalMs));
-    return timerId_ != 0;
-  }
-  void KillTimer() override {
-    if (timerId_ != 0) killTimer(timerId_);
-    timerId_ = 0;
-  }
-
- protected:
-  void timerEvent(QTimerEvent* event) override {
-    if (event->timerId() == timerId_) procedure_({TWindowMessage::Timer});
-  }
-
- private:
-  TToolkit::TWindowProcedure procedure_;
-  int timerId_ = 0;
-};
 
 // The socket lives beside the guard's lock, in a folder no other account can write: a
 // socket at a name others could take first would hand them the requests.
@@ -138,18 +104,12 @@ class TQtActivationListener : public TActivationListener {
   QLocalServer server_;
 };
 
-QMessageBox::Icon QtIcon(TMessageIcon icon) {
-  return icon == TMessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical;
-}
-
 }  // namespace
 
 TQtToolkit::TQtToolkit(LocaleText text, QDBusConnection bus)
     : text_(std::move(text)), bus_(std::move(bus)) {
   QApplication::setQuitOnLastWindowClosed(false);
 }
-
-TQtToolkit::~TQtToolkit() = default;
 
 int TQtToolkit::RunLoop() { return QApplication::exec(); }
 
@@ -179,9 +139,9 @@ void TQtToolkit::After(std::chrono::milliseconds delay, std::function<void()> wo
 
 void TQtToolkit::ShowMessageBox(TMessageIcon icon, const std::string& caption,
                                 const std::string& text) {
-  const QString shownCaption = text_.ToQString(caption);
-  const QString shownText = text_.ToQString(text);
-  QMessageBox box(QtIcon(icon), shownCaption, shownText, QMessageBox::Ok, mainForm_);
+  const auto kind = icon == TMessageIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical;
+  QMessageBox box(kind, text_.ToQString(caption), text_.ToQString(text), QMessageBox::Ok,
+                  mainForm_);
   box.exec();
 }
 
@@ -221,7 +181,7 @@ void TQtToolkit::MinimizeMainForm() {
 }
 
 std::unique_ptr<TComponentWindow> TQtToolkit::NewComponentWindow(TWindowProcedure procedure) {
-  return std::make_unique<TQtComponentWindow>(std::move(procedure));
+  return std::make_unique<TQtWindow<TComponentWindow>>(std::move(procedure));
 }
 
 std::unique_ptr<TTrayWindow> TQtToolkit::NewTrayWindow(TWindowProcedure procedure) {
@@ -253,8 +213,8 @@ void TQtToolkit::BringPrevInstanceToFront(const TInstanceNames& names) {
 
 TQtTrayWindow::TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure,
                              QDBusConnection bus)
-    : toolkit_(toolkit),
-      procedure_(std::move(procedure)),
+    : TQtWindow(std::move(procedure)),
+      toolkit_(toolkit),
       bus_(std::move(bus)),
       watcher_(QString::fromLatin1(TStatusNotifierItem::kWatcher), bus_),
       watcherPresent_(TStatusNotifierItem::WatcherPresent(bus_)),
@@ -270,25 +230,7 @@ TQtTrayWindow::TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure pro
   qApp->installEventFilter(this);
 }
 
-TQtTrayWindow::~TQtTrayWindow() {
-  qApp->removeEventFilter(this);
-  KillTimer();
-}
-
-bool TQtTrayWindow::SetTimer(std::uint32_t intervalMs) {
-  KillTimer();
-  timerId_ = startTimer(TimerInterval(intervalMs));
-  return timerId_ != 0;
-}
-
-void TQtTrayWindow::KillTimer() {
-  if (timerId_ != 0) killTimer(timerId_);
-  timerId_ = 0;
-}
-
-void TQtTrayWindow::timerEvent(QTimerEvent* event) {
-  if (event->timerId() == timerId_) procedure_({TWindowMessage::Timer});
-}
+TQtTrayWindow::~TQtTrayWindow() { qApp->removeEventFilter(this); }
 
 QSystemTrayIcon& TQtTrayWindow::SystemTrayIcon() {
   if (xembedIcon_ == nullptr) {
@@ -346,18 +288,13 @@ void TQtTrayWindow::ShowXEmbedIcon() {
   }
 }
 
-// The panel's primary action is what a double click is elsewhere; no panel sends both.
+// The panel's primary action is what a double click is elsewhere; no panel sends both. Its
+// other actions are the clicks that Qt's tray reports the same way.
 std::unique_ptr<TStatusNotifierItem> TQtTrayWindow::MakeItem() {
   TStatusNotifierEvents events;
-  events.activate = [this] { Mouse(TTrayMouseMessage::LButtonDblClk); };
-  events.secondaryActivate = [this] {
-    Mouse(TTrayMouseMessage::MButtonDown);
-    Mouse(TTrayMouseMessage::MButtonUp);
-  };
-  events.contextMenu = [this] {
-    Mouse(TTrayMouseMessage::RButtonDown);
-    Mouse(TTrayMouseMessage::RButtonUp);
-  };
+  events.activate = [this] { Activated(QSystemTrayIcon::DoubleClick); };
+  events.secondaryActivate = [this] { Activated(QSystemTrayIcon::MiddleClick); };
+  events.contextMenu = [this] { Activated(QSystemTrayIcon::Context); };
   // Traced: panels differ in the order in which they report these.
   events.menu.opened = [this] {
     TraceUi("menu opened");
@@ -408,17 +345,13 @@ void TQtTrayWindow::ShowBalloon(const TNotifyIconData& data, const std::string& 
 
 int TQtTrayWindow::TrackPopupMenu(const TPopupMenu& menu, TPoint at) {
   QMenu shown;
-  std::vector<QAction*> actions;
   for (const TMenuItem& item : menu.Items()) {
     QAction* action = item.IsLine() ? shown.addSeparator()
                                     : shown.addAction(toolkit_.Text().ToQString(item.Caption));
     if (item.Default) shown.setDefaultAction(action);
-    actions.push_back(action);
   }
-  QAction* chosen = shown.exec(QPoint(at.x, at.y));
-  const auto found = std::find(actions.begin(), actions.end(), chosen);
-  return chosen == nullptr || found == actions.end() ? -1
-                                                     : static_cast<int>(found - actions.begin());
+  // Actions are in the order of the items; none chosen is none of them (-1).
+  return static_cast<int>(shown.actions().indexOf(shown.exec(QPoint(at.x, at.y))));
 }
 
 TPoint TQtTrayWindow::CursorPos() {
@@ -433,10 +366,6 @@ TShiftState TQtTrayWindow::KeysHeld() {
   if (keys & Qt::AltModifier) shift |= ssAlt;
   if (keys & Qt::ControlModifier) shift |= ssCtrl;
   return shift;
-}
-
-void TQtTrayWindow::Mouse(TTrayMouseMessage message) {
-  procedure_({TWindowMessage::IconMessage, message});
 }
 
 void TQtTrayWindow::Activated(QSystemTrayIcon::ActivationReason reason) {
@@ -470,7 +399,7 @@ bool TQtTrayWindow::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   QMetaObject::invokeMethod(
-      this, [this] { procedure_({TWindowMessage::MainFormMinimized}); }, Qt::QueuedConnection);
+      this, [this] { Tell({TWindowMessage::MainFormMinimized}); }, Qt::QueuedConnection);
   return false;
 }
 

@@ -15,7 +15,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QSystemTrayIcon>
+#include <QTimerEvent>
 #include <QWidget>
+#include <algorithm>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -35,7 +38,6 @@ class TQtToolkit : public TToolkit {
   // program, a private one in tests.
   explicit TQtToolkit(LocaleText text = LocaleText::User(),
                       QDBusConnection bus = QDBusConnection::sessionBus());
-  ~TQtToolkit() override;
 
   const LocaleText& Text() const noexcept { return text_; }
   // Not owned; forgotten by itself when the widget is destroyed.
@@ -55,7 +57,6 @@ class TQtToolkit : public TToolkit {
                       const std::string& text) override;
   void SetWaitCursor(bool wait) override;
 
-  bool HasMainForm() override { return mainForm_ != nullptr; }
   bool MainFormVisible() override { return mainForm_ != nullptr && mainForm_->isVisible(); }
   void ShowMainForm() override;
   void HideMainForm() override;
@@ -76,6 +77,36 @@ class TQtToolkit : public TToolkit {
   QObject requests_;  // context of posted work and quit requests; they die with it
 };
 
+// A hidden window of either kind: what Qt reports goes to the procedure it was made with,
+// and it has one timer.
+template <class Window>
+class TQtWindow : public Window, protected QObject {
+ public:
+  explicit TQtWindow(TToolkit::TWindowProcedure procedure) : procedure_(std::move(procedure)) {}
+  ~TQtWindow() override { KillTimer(); }
+
+  // Intervals beyond what Qt takes are clamped, as the system clamps its own timers.
+  bool SetTimer(std::uint32_t intervalMs) override {
+    KillTimer();
+    timerId_ = startTimer(static_cast<int>(std::min<std::uint32_t>(intervalMs, INT_MAX)));
+    return timerId_ != 0;
+  }
+  void KillTimer() override {
+    if (timerId_ != 0) killTimer(timerId_);
+    timerId_ = 0;
+  }
+
+ protected:
+  void timerEvent(QTimerEvent* event) override {
+    if (event->timerId() == timerId_) Tell({TWindowMessage::Timer});
+  }
+  void Tell(const TWindowMessage& message) { procedure_(message); }
+
+ private:
+  TToolkit::TWindowProcedure procedure_;
+  int timerId_ = 0;
+};
+
 class TStatusNotifierItem;
 
 // The hidden window of a notification-area icon. Where the session bus has a panel's
@@ -90,15 +121,13 @@ class TStatusNotifierItem;
 //
 // QSystemTrayIcon is made only while no watcher is there: Qt would otherwise put up a
 // second item of its own, and it decides between the two once per process.
-class TQtTrayWindow : public TTrayWindow, private QObject {
+class TQtTrayWindow : public TQtWindow<TTrayWindow> {
  public:
   // `bus`: the session bus in the program, a private one in tests.
   TQtTrayWindow(TQtToolkit& toolkit, TToolkit::TWindowProcedure procedure,
                 QDBusConnection bus = QDBusConnection::sessionBus());
   ~TQtTrayWindow() override;
 
-  bool SetTimer(std::uint32_t intervalMs) override;
-  void KillTimer() override;
   bool NotifyIcon(TNotifyIconMessage message, const TNotifyIconData& data) override;
   void ShowBalloon(const TNotifyIconData& data, const std::string& title,
                    const std::string& text) override;
@@ -116,12 +145,10 @@ class TQtTrayWindow : public TTrayWindow, private QObject {
   void Activated(QSystemTrayIcon::ActivationReason reason);
 
  protected:
-  void timerEvent(QTimerEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void Mouse(TTrayMouseMessage message);
-  void Tell(const TWindowMessage& message) { procedure_(message); }
+  void Mouse(TTrayMouseMessage message) { Tell({TWindowMessage::IconMessage, message}); }
   // Puts the icon where the desktop has it now.
   void Place();
   void ShowItem();
@@ -129,7 +156,6 @@ class TQtTrayWindow : public TTrayWindow, private QObject {
   std::unique_ptr<TStatusNotifierItem> MakeItem();
 
   TQtToolkit& toolkit_;
-  TToolkit::TWindowProcedure procedure_;
   QDBusConnection bus_;
   QDBusServiceWatcher watcher_;
   bool watcherPresent_ = false;
@@ -142,7 +168,6 @@ class TQtTrayWindow : public TTrayWindow, private QObject {
   QString title_;
   bool shown_ = false;
   std::vector<TDBusMenu::TItem> menu_;
-  int timerId_ = 0;
 };
 
 }  // namespace horalux

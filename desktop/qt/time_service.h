@@ -16,8 +16,7 @@ namespace horalux {
 class TimeService {
  public:
   // `bus` is the system bus in the program, a private bus in tests.
-  explicit TimeService(QDBusConnection bus, int timeoutMs = 5000)
-      : bus_(std::move(bus)), timeoutMs_(timeoutMs) {}
+  explicit TimeService(QDBusConnection bus) : bus_(std::move(bus)) {}
 
   struct Answer {
     bool reached = false;  // the service answered (set the clock or refused)
@@ -30,7 +29,6 @@ class TimeService {
 
  private:
   QDBusConnection bus_;
-  int timeoutMs_;
 };
 
 // MakeDesktopClockSetter over `bus`, with `setSystemClock` as the direct way: it gets the

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 #include "desktop/popup_menu.h"
 #include "desktop/win32/win32_icon.h"
@@ -26,42 +28,27 @@ void CopyField(char (&field)[N], const std::string& text, std::size_t most = N -
   std::memset(field + length, 0, N - length);
 }
 
-DWORD ShellMessage(TNotifyIconMessage message) {
-  switch (message) {
-    case TNotifyIconMessage::Add:
-      return NIM_ADD;
-    case TNotifyIconMessage::Modify:
-      return NIM_MODIFY;
-    case TNotifyIconMessage::Delete:
-      return NIM_DELETE;
-  }
-  return NIM_MODIFY;
-}
+struct MenuDeleter {
+  void operator()(HMENU menu) const noexcept { ::DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
 // A menu of the system's own for the component's items; the command of item i is i + 1.
-class SystemMenu {
- public:
-  explicit SystemMenu(const TPopupMenu& menu) : menu_(::CreatePopupMenu()) {
-    if (menu_ == nullptr) throw std::runtime_error("no menu available");
-    const auto& items = menu.Items();
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      const auto command = static_cast<UINT_PTR>(i + 1);
-      if (items[i].IsLine()) {
-        ::AppendMenuA(menu_, MF_SEPARATOR, command, nullptr);
-      } else {
-        ::AppendMenuA(menu_, MF_STRING, command, items[i].Caption.c_str());
-      }
-      if (items[i].Default) ::SetMenuDefaultItem(menu_, static_cast<UINT>(command), FALSE);
+UniqueMenu SystemMenu(const TPopupMenu& menu) {
+  UniqueMenu shown(::CreatePopupMenu());
+  if (shown == nullptr) throw std::runtime_error("no menu available");
+  const auto& items = menu.Items();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const auto command = static_cast<UINT_PTR>(i + 1);
+    if (items[i].IsLine()) {
+      ::AppendMenuA(shown.get(), MF_SEPARATOR, command, nullptr);
+    } else {
+      ::AppendMenuA(shown.get(), MF_STRING, command, items[i].Caption.c_str());
     }
+    if (items[i].Default) ::SetMenuDefaultItem(shown.get(), static_cast<UINT>(command), FALSE);
   }
-  ~SystemMenu() { ::DestroyMenu(menu_); }
-  SystemMenu(const SystemMenu&) = delete;
-  SystemMenu& operator=(const SystemMenu&) = delete;
-  HMENU Handle() const noexcept { return menu_; }
-
- private:
-  HMENU menu_;
-};
+  return shown;
+}
 
 }  // namespace
 
@@ -86,14 +73,11 @@ TWin32HiddenWindow::~TWin32HiddenWindow() {
 
 bool TWin32HiddenWindow::StartTimer(std::uint32_t intervalMs) {
   StopTimer();
-  running_ = ::SetTimer(window_, kTimerId, intervalMs, nullptr) != 0;
-  return running_;
+  return ::SetTimer(window_, kTimerId, intervalMs, nullptr) != 0;
 }
 
-void TWin32HiddenWindow::StopTimer() {
-  if (running_) ::KillTimer(window_, kTimerId);
-  running_ = false;
-}
+// Killing a timer that is not running is harmless.
+void TWin32HiddenWindow::StopTimer() { ::KillTimer(window_, kTimerId); }
 
 LRESULT CALLBACK TWin32HiddenWindow::WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   auto* self = reinterpret_cast<TWin32HiddenWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -128,7 +112,7 @@ bool TWin32TrayWindow::NotifyIcon(TNotifyIconMessage message, const TNotifyIconD
   record.hIcon = TWin32Icon::Of(data.icon);
   // The first form of the record has room for 63 characters and the NUL.
   CopyField(record.szTip, data.tip, 63);
-  return Toolkit().ShellNotify(ShellMessage(message), record) != FALSE;
+  return Toolkit().ShellNotify(static_cast<DWORD>(message), record) != FALSE;
 }
 
 void TWin32TrayWindow::ShowBalloon(const TNotifyIconData& data, const std::string& title,
@@ -147,11 +131,11 @@ void TWin32TrayWindow::ShowBalloon(const TNotifyIconData& data, const std::strin
 // The menu's owner must be the foreground window, or a click elsewhere would not close
 // it; the message posted afterwards lets the menu's loop see that it ended.
 int TWin32TrayWindow::TrackPopupMenu(const TPopupMenu& menu, TPoint at) {
-  const SystemMenu shown(menu);
+  const UniqueMenu shown = SystemMenu(menu);
   ::SetForegroundWindow(Handle());
-  const auto command = static_cast<int>(
-      ::TrackPopupMenu(shown.Handle(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, at.x, at.y,
-                       0, Handle(), nullptr));
+  const auto command =
+      static_cast<int>(::TrackPopupMenu(shown.get(), TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY,
+                                        at.x, at.y, 0, Handle(), nullptr));
   ::PostMessageA(Handle(), WM_NULL, 0, 0);
   return command - 1;
 }

@@ -43,7 +43,6 @@ class TWin32HiddenWindow {
   TWin32Toolkit& toolkit_;
   TToolkit::TWindowProcedure procedure_;
   HWND window_ = nullptr;
-  bool running_ = false;
 };
 
 class TWin32ComponentWindow final : public TComponentWindow, public TWin32HiddenWindow {

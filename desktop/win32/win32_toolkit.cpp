@@ -16,16 +16,6 @@ constexpr const char* kHiddenWindowClass = "Horalux.TApplication";
 constexpr UINT kPostedWork = WM_APP + 1;
 constexpr UINT_PTR kActivationHookId = 2;
 
-void RegisterHiddenClass(HINSTANCE instance, WNDPROC procedure) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = procedure;
-  windowClass.hInstance = instance;
-  windowClass.lpszClassName = kHiddenWindowClass;
-  // A second toolkit in one process (tests make one after another) finds the class
-  // registered already.
-  ::RegisterClassA(&windowClass);
-}
-
 UINT ActivateMessage(const TInstanceNames& names) {
   return ::RegisterWindowMessageA(names.activation.c_str());
 }
@@ -64,7 +54,13 @@ TWin32Toolkit::TWin32Toolkit()
     : ShellNotify(
           [](DWORD message, NOTIFYICONDATAA& data) { return ::Shell_NotifyIconA(message, &data); }),
       instance_(::GetModuleHandleA(nullptr)) {
-  RegisterHiddenClass(instance_, &HiddenWindowProc);
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = &HiddenWindowProc;
+  windowClass.hInstance = instance_;
+  windowClass.lpszClassName = kHiddenWindowClass;
+  // A second toolkit in one process (tests make one after another) finds the class
+  // registered already.
+  ::RegisterClassA(&windowClass);
   hidden_ = ::CreateWindowExA(0, kHiddenWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               instance_, nullptr);
   if (hidden_ == nullptr) throw std::runtime_error("the application's window cannot be made");
@@ -113,34 +109,30 @@ void TWin32Toolkit::PostQuit() {
   ::PostQuitMessage(0);
 }
 
-// A quit message taken here ends the loop at its next turn, as it would have there.
 void TWin32Toolkit::ProcessMessages() {
   MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    if (message.message == WM_QUIT) {
-      quitting_ = true;
-      return;
-    }
-    Dispatch(message);
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE) && Dispatch(message)) {
   }
 }
 
 bool TWin32Toolkit::HandleMessageIfWaiting() {
   MSG message;
   if (!::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (message.message == WM_QUIT) {
-    quitting_ = true;
-  } else {
-    Dispatch(message);
-  }
+  Dispatch(message);
   return true;
 }
 
-void TWin32Toolkit::Dispatch(MSG& message) {
+// A quit message taken outside the loop ends it at its next turn, as it would have there.
+bool TWin32Toolkit::Dispatch(MSG& message) {
+  if (message.message == WM_QUIT) {
+    quitting_ = true;
+    return false;
+  }
   // Tab, Enter (the default button), Alt+mnemonic: the main window behaves as a dialog.
-  if (mainForm_ != nullptr && ::IsDialogMessageA(mainForm_, &message)) return;
+  if (mainForm_ != nullptr && ::IsDialogMessageA(mainForm_, &message)) return true;
   ::TranslateMessage(&message);
   ::DispatchMessageA(&message);
+  return true;
 }
 
 void TWin32Toolkit::Post(std::function<void()> work) {

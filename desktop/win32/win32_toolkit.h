@@ -53,7 +53,6 @@ class TWin32Toolkit : public TToolkit {
                       const std::string& text) override;
   void SetWaitCursor(bool wait) override;
 
-  bool HasMainForm() override { return mainForm_ != nullptr; }
   bool MainFormVisible() override { return mainForm_ != nullptr && ::IsWindowVisible(mainForm_); }
   void ShowMainForm() override;
   void HideMainForm() override;
@@ -71,7 +70,8 @@ class TWin32Toolkit : public TToolkit {
 
  private:
   static LRESULT CALLBACK HiddenWindowProc(HWND window, UINT message, WPARAM w, LPARAM l);
-  void Dispatch(MSG& message);
+  // Dispatches `message`; false for a quit message, which it notes instead.
+  bool Dispatch(MSG& message);
   void RunPosted();
   void RunTimer(UINT_PTR id);
 
